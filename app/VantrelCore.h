@@ -65,7 +65,9 @@ public:
 
     // ---- Configuration (configure/) ---------------------------------------------
     // The two jobs are virtual so that tests of the worker can stand in for them.
-    virtual void RunConfigurationJob();
+    // Both return whether the job succeeded; the worker does not look at it, front
+    // ends such as the CLI do.
+    virtual bool RunConfigurationJob();
     bool ConfigureWriter(const vantrel::ControlFile& file);
     bool DecodeConfiguration(const vantrel::ControlFile& file);
     bool DownIC();

@@ -1,5 +1,5 @@
 #include "app/VantrelCore.h"
-void CVantrelCore::RunConfigurationJob() {}
+bool CVantrelCore::RunConfigurationJob() { return false; }
 bool CVantrelCore::ConfigureWriter(const vantrel::ControlFile&) { return false; }
 bool CVantrelCore::DecodeConfiguration(const vantrel::ControlFile&) { return false; }
 bool CVantrelCore::DownIC() { return false; }

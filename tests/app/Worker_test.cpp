@@ -35,9 +35,10 @@ public:
 class RecordingCore : public CVantrelCore {
 public:
     using CVantrelCore::CVantrelCore;
-    void RunConfigurationJob() override {
+    bool RunConfigurationJob() override {
         log.push_back(L"configure");
         if (duringJob) duringJob();
+        return true;
     }
     bool RunFirmwareUpgrade(const std::wstring& path) override {
         log.push_back(L"upgrade " + path);
