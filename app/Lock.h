@@ -30,7 +30,9 @@ inline void LeaveCriticalSectionOf(CriticalSection* cs) { cs->mutex.unlock(); }
 
 class CLock {
 public:
-    explicit CLock(vantrel::CriticalSection* cs) : m_cs(cs) { vantrel::EnterCriticalSectionOf(m_cs); }
+    explicit CLock(vantrel::CriticalSection* cs) : m_cs(cs) {
+        vantrel::EnterCriticalSectionOf(m_cs);
+    }
     virtual ~CLock() { vantrel::LeaveCriticalSectionOf(m_cs); }
     CLock(const CLock&) = delete;
     CLock& operator=(const CLock&) = delete;

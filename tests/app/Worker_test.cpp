@@ -118,7 +118,8 @@ TEST_F(WorkerTest, HandlersTestThePathBeforeTheWriter) {
     Attach(FALSE, FALSE);
     core.OnConfigureWriter();
     core.OnUpgradeFirmware();
-    EXPECT_EQ(view.PaneTexts(kPaneError), (std::vector<std::wstring>{L"没有源文件", L"没有源文件"}));
+    EXPECT_EQ(view.PaneTexts(kPaneError),
+              (std::vector<std::wstring>{L"没有源文件", L"没有源文件"}));
     core.SetFilePath(L"a.ctl");
     view.Clear();
     core.OnConfigureWriter();
@@ -162,7 +163,8 @@ TEST_F(WorkerTest, PathCopyIsSafeAgainstAConcurrentChange) {
     }
     EXPECT_TRUE(core.StopWorker(10000));
     for (const std::wstring& entry : core.log)
-        EXPECT_TRUE(entry == L"upgrade " + paths[0] || entry == L"upgrade " + paths[1]) << entry.size();
+        EXPECT_TRUE(entry == L"upgrade " + paths[0] || entry == L"upgrade " + paths[1])
+            << entry.size();
 }
 
 }  // namespace

@@ -11,7 +11,9 @@ void RecordingView::SetPaneText(int pane, const std::wstring& text) {
     Record({ViewEvent::Pane, pane, text, {}, 0});
 }
 
-void RecordingView::SetProgress(int position) { Record({ViewEvent::Progress, position, {}, {}, 0}); }
+void RecordingView::SetProgress(int position) {
+    Record({ViewEvent::Progress, position, {}, {}, 0});
+}
 
 void RecordingView::SetControlText(int controlId, const std::wstring& text) {
     Record({ViewEvent::Control, controlId, text, {}, 0});
