@@ -64,6 +64,10 @@ bool ParseFault(const std::string& text, Fault& fault, std::string& error) {
         fault = Fault{Fault::BadSum, "ReadApromChecksum", 1, page};
         return true;
     }
+    if (kind == "noboot") {
+        error = "fault '" + text + "': noboot takes no argument";
+        return false;
+    }
     if (kind != "refuse" && kind != "silent") {
         error =
             "fault '" + text + "': unknown kind '" + kind + "' (refuse, silent, badsum or noboot)";
