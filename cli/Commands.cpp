@@ -1,0 +1,236 @@
+// inspect, pack and seal: the commands that work on files and never address a
+// writer.
+
+#include "cli/Commands.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Console.h"
+#include "cli/ControlInspection.h"
+#include "cli/FileIo.h"
+#include "cli/FirmwareInspection.h"
+#include "cli/Json.h"
+#include "cli/PackDescription.h"
+#include "common/Text.h"
+#include "configure/AnsiText.h"
+#include "configure/ControlFile.h"
+#include "configure/ControlFileWriter.h"
+#include "upgrade/FirmwareSealer.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+void Problem(const std::wstring& text) { StandardError().Write(L"vantrel-cli: " + text + L"\n"); }
+
+void Print(const std::wstring& line) { StandardOutput().Write(line + L"\n"); }
+
+std::wstring Hex2(uint32_t value) {
+    wchar_t buffer[16];
+    std::swprintf(buffer, 16, L"0x%02X", value);
+    return buffer;
+}
+
+std::wstring Hex5(uint32_t value) {
+    wchar_t buffer[16];
+    std::swprintf(buffer, 16, L"0x%05X", value);
+    return buffer;
+}
+
+std::wstring LowerExtension(const std::wstring& path) {
+    const size_t dot = path.find_last_of(L'.');
+    const size_t slash = path.find_last_of(L"/\\");
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return L"";
+    std::wstring ext = path.substr(dot);
+    for (wchar_t& c : ext) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return ext;
+}
+
+// A control file by its extension; without a telling extension, by its length.
+bool IsControlFile(const std::wstring& path, uint64_t length) {
+    const std::wstring ext = LowerExtension(path);
+    if (ext == L".ctl") return true;
+    if (ext == L".hex") return false;
+    return length == kControlFileLength;
+}
+
+std::string Json(const std::wstring& text) { return JsonQuote(ToUtf8(text)); }
+
+std::wstring IcTypeText(uint8_t type) { return AnsiToWide(&type, 1); }
+
+void PrintControlJson(const std::wstring& path, const ControlInspection& r) {
+    std::string j = "{\n  \"kind\": \"control\",\n  \"file\": " + Json(path) + ",\n";
+    j += "  \"ic_name\": " + (r.headerRead ? Json(r.icName) : std::string("null")) + ",\n";
+    auto number = [&](const char* name, uint64_t value) {
+        j += std::string("  \"") + name +
+             "\": " + (r.decoded ? std::to_string(value) : std::string("null")) + ",\n";
+    };
+    j += "  \"ic_type\": " + (r.decoded ? Json(IcTypeText(r.icType)) : std::string("null")) + ",\n";
+    number("program_words", r.programWords);
+    number("eeprom_count", r.eepromCount);
+    j += "  \"family_number\": " +
+         (r.decoded ? std::to_string(r.familyNumber) : std::string("null")) + ",\n";
+    number("command_family", r.commandFamily);
+    number("low_mask", r.lowMask);
+    number("high_shift", r.highShift);
+    number("high_mask", r.highMask);
+    number("family_tag", r.familyTag);
+    number("pack_flag", r.packFlag);
+    number("leve", r.leve);
+    j += std::string("  \"asks_program_mode\": ") +
+         (r.decoded ? (r.asksProgramMode ? "true" : "false") : "null") + ",\n";
+    j += "  \"checksum_moe\": " + (r.decoded ? Json(r.checksumMoe) : std::string("null")) + ",\n";
+    j += "  \"checksum_memory\": " + (r.decoded ? Json(r.checksumMemory) : std::string("null")) +
+         ",\n";
+    j += std::string("  \"valid\": ") + (r.valid ? "true" : "false");
+    if (!r.valid) j += ",\n  \"error\": " + Json(r.error);
+    j += "\n}\n";
+    StandardOutput().Write(FromUtf8(j));
+}
+
+void PrintControlText(const std::wstring& path, const ControlInspection& r) {
+    Print(L"control file: " + path);
+    if (r.headerRead) Print(L"IC name: " + r.icName);
+    if (!r.valid) {
+        Print(L"not valid: " + r.error);
+        return;
+    }
+    Print(L"IC type: " + IcTypeText(r.icType));
+    Print(L"program words: " + std::to_wstring(r.programWords));
+    Print(L"EEPROM entries: " + std::to_wstring(r.eepromCount));
+    Print(L"family number: " + std::to_wstring(r.familyNumber));
+    Print(L"command family: " + std::to_wstring(r.commandFamily));
+    Print(L"word packing: low mask " + Hex2(r.lowMask) + L", high shift " +
+          std::to_wstring(r.highShift) + L", high mask " + Hex2(r.highMask) + L", family tag " +
+          Hex2(r.familyTag) + L", pack flag " + std::to_wstring(r.packFlag));
+    Print(L"level byte: " + Hex2(r.leve));
+    Print(std::wstring(L"asks for the programming mode: ") + (r.asksProgramMode ? L"yes" : L"no"));
+    Print(L"M+O+E：" + r.checksumMoe);
+    Print(L"MEMORY：" + r.checksumMemory);
+    Print(L"valid: yes");
+}
+
+void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r) {
+    std::string j = "{\n  \"kind\": \"firmware\",\n  \"file\": " + Json(path) + ",\n";
+    j += "  \"records\": " + std::to_string(r.records) + ",\n";
+    j += "  \"data_records\": " + std::to_string(r.dataRecords) + ",\n";
+    j += "  \"data_bytes\": " + std::to_string(r.dataBytes) + ",\n";
+    j += "  \"address_min\": " + (r.anyData ? std::to_string(r.lowestAddress) : "null") + ",\n";
+    j += "  \"address_max\": " + (r.anyData ? std::to_string(r.highestAddress) : "null") + ",\n";
+    j += "  \"bytes_outside_image\": " + std::to_string(r.bytesOutsideImage) + ",\n";
+    j += std::string("  \"end_record\": ") + (r.endRecord ? "true" : "false") + ",\n";
+    j += std::string("  \"enciphered\": ") + (r.looksPlain ? "false" : "true") + ",\n";
+    j += "  \"bad_checksum_lines\": [";
+    for (size_t i = 0; i < r.badChecksumLines.size(); ++i) {
+        j += (i ? ", " : "") + std::to_string(r.badChecksumLines[i]);
+    }
+    j += "],\n  \"warnings\": [";
+    for (size_t i = 0; i < r.warnings.size(); ++i) {
+        j += (i ? ", " : "") + JsonQuote(r.warnings[i]);
+    }
+    j += "]\n}\n";
+    StandardOutput().Write(FromUtf8(j));
+}
+
+void PrintFirmwareText(const std::wstring& path, const FirmwareInspection& r) {
+    Print(L"firmware file: " + path);
+    if (r.looksPlain) {
+        Print(
+            L"this file is plain Intel HEX text, not enciphered: make a firmware file of it "
+            L"with 'vantrel-cli seal'");
+        return;
+    }
+    Print(L"records: " + std::to_wstring(r.records) + L" (" + std::to_wstring(r.dataRecords) +
+          L" data records, " + std::to_wstring(r.dataBytes) + L" data bytes)");
+    if (r.anyData) {
+        Print(L"address range: " + Hex5(r.lowestAddress) + L" - " + Hex5(r.highestAddress) +
+              L" (the image holds 0x00000 - 0x10FFF)");
+    } else {
+        Print(L"address range: no data inside the image");
+    }
+    Print(L"outside the image: " + std::to_wstring(r.bytesOutsideImage) + L" bytes");
+    Print(L"record checksums that do not match: " + std::to_wstring(r.badChecksumLines.size()));
+    for (const std::string& warning : r.warnings) Print(L"warning: " + FromUtf8(warning));
+}
+
+}  // namespace
+
+int RunInspect(const Options& options) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(options.file, bytes)) {
+        Problem(L"cannot read '" + options.file + L"'");
+        return 2;
+    }
+    if (IsControlFile(options.file, bytes.size())) {
+        const ControlInspection report = InspectControlFile(options.file, options.wideOptions);
+        if (options.json) {
+            PrintControlJson(options.file, report);
+        } else {
+            PrintControlText(options.file, report);
+        }
+        return report.valid ? 0 : 1;
+    }
+    const FirmwareInspection report = InspectFirmwareText(DecipherFirmware(bytes), bytes);
+    if (options.json) {
+        PrintFirmwareJson(options.file, report);
+    } else {
+        PrintFirmwareText(options.file, report);
+    }
+    return report.looksPlain ? 1 : 0;
+}
+
+int RunPack(const Options& options) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(options.file, bytes)) {
+        Problem(L"cannot read '" + options.file + L"'");
+        return 2;
+    }
+    JsonValue description;
+    std::string error;
+    ControlFileContents contents;
+    if (!ParseJson(std::string(bytes.begin(), bytes.end()), description, error) ||
+        !ReadPackDescription(description, contents, error)) {
+        Problem(options.file + L": " + FromUtf8(error));
+        return 1;
+    }
+    const std::vector<uint8_t> file = BuildControlFile(contents);
+    if (!WriteWholeFile(options.output, file)) {
+        Problem(L"cannot write '" + options.output + L"'");
+        return 1;
+    }
+    Print(L"wrote " + options.output + L" (" + std::to_wstring(file.size()) + L" bytes): IC " +
+          AnsiToWide(contents.name, 16) + L", type " + IcTypeText(contents.icDescriptor[9]) +
+          L", " + std::to_wstring(contents.programWords.size()) + L" program words, " +
+          std::to_wstring(contents.eepromBytes.size()) + L" EEPROM entries");
+    return 0;
+}
+
+int RunSeal(const Options& options) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(options.file, bytes)) {
+        Problem(L"cannot read '" + options.file + L"'");
+        return 2;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    const FirmwareInspection check = InspectFirmwareText(text, {});
+    if (check.records == 0) {
+        Problem(options.file + L" holds no Intel HEX records");
+        return 1;
+    }
+    for (const std::string& warning : check.warnings) {
+        StandardError().Write(L"warning: " + FromUtf8(warning) + L"\n");
+    }
+    if (!WriteWholeFile(options.output, SealFirmware(text))) {
+        Problem(L"cannot write '" + options.output + L"'");
+        return 1;
+    }
+    Print(L"wrote " + options.output + L": " + std::to_wstring(check.records) + L" records, " +
+          std::to_wstring(check.dataBytes) + L" data bytes");
+    return 0;
+}
+
+}  // namespace vantrel::cli

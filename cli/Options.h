@@ -1,0 +1,54 @@
+#pragma once
+// The command line of vantrel-cli: one command, its file argument and the options,
+// which may stand before or after the command and the file.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel::cli {
+
+enum class Command { None, Status, Configure, Upgrade, Inspect, Pack, Seal };
+enum class ClockKind { Real, Virtual };
+
+struct Options {
+    Command command = Command::None;
+    // FILE of configure / upgrade / inspect, DESCRIPTION of pack, PLAIN of seal.
+    std::wstring file;
+    // -o FILE of pack and seal.
+    std::wstring output;
+
+    bool help = false;
+    bool version = false;
+
+    // Answer of the programming-mode question: 0 ask (or six-wire when nobody can be
+    // asked), 1 six-wire, 2 five-wire.
+    uint8_t mode = 0;
+    bool wideOptions = false;
+    bool json = false;
+    std::wstring trace;
+
+    bool simulate = false;
+    bool simBoot = false;
+    bool simLevelGiven = false;
+    uint32_t simLevel = 0x03000000;
+    std::wstring simApromIn;
+    std::wstring simApromOut;
+    // Fault texts as given; the simulated writer's grammar checks them.
+    std::vector<std::string> simFaults;
+    ClockKind simClock = ClockKind::Real;
+};
+
+// Parses the arguments (without the program name). On a usage error returns false
+// with a one-line `error` that names the problem. --help and --version succeed
+// without a command.
+bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::wstring& error);
+
+// Reads a decimal or 0x-prefixed hexadecimal number; the whole text must be the
+// number and it must fit in 32 bits.
+bool ParseUint32(const std::wstring& text, uint32_t& value);
+
+// The name of a command as typed ("status", ...).
+const wchar_t* CommandName(Command command);
+
+}  // namespace vantrel::cli

@@ -1,0 +1,13 @@
+#pragma once
+// The commands that talk to a writer (status, configure, upgrade): the front end's
+// main thread plays the dialog's user-interface thread around a CVantrelCore.
+
+#include "cli/Options.h"
+
+namespace vantrel::cli {
+
+// Runs status, configure or upgrade; returns the exit status (0 success, 1 failure,
+// 2 an argument that cannot be used).
+int RunWriterCommand(const Options& options);
+
+}  // namespace vantrel::cli

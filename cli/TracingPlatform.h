@@ -1,0 +1,50 @@
+#pragma once
+// A HID platform that passes everything to another one and writes every report
+// that crosses the link to a trace, one line each:
+//   OUT app <128 hex digits: the 64 data bytes written>
+//   IN boot <hex digits of the data bytes received>
+// The identity ("app" for version 0x0100, "boot" for 0x8888) is the version that
+// the interface reported when CHidDevice matched it just before opening it.
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/HidPlatform.h"
+
+namespace vantrel::cli {
+
+class TracingPlatform : public IHidPlatform {
+public:
+    // `out` stays owned by the caller and must outlive this object.
+    TracingPlatform(IHidPlatform& inner, FILE* out);
+
+    bool EnumerateInterfaces(std::vector<std::wstring>& paths) override;
+    bool QueryAttributes(const std::wstring& path, HidAttributes& attributes) override;
+    HidHandle OpenForRead(const std::wstring& path) override;
+    HidHandle OpenForWrite(const std::wstring& path) override;
+    void Close(HidHandle handle) override;
+    HidIo Write(HidHandle handle, const uint8_t* report, uint32_t length, uint32_t timeoutMs,
+                uint32_t& transferred) override;
+    HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
+               uint32_t& transferred) override;
+
+    // One trace line for `count` data bytes (report id excluded).
+    static std::string Line(bool out, uint16_t version, const uint8_t* data, size_t count);
+
+private:
+    void Remember(HidHandle handle, const std::wstring& path);
+    uint16_t VersionOf(HidHandle handle);
+    void Emit(const std::string& line);
+
+    IHidPlatform& m_inner;
+    FILE* m_out;
+    std::mutex m_mutex;
+    std::map<std::wstring, uint16_t> m_versionByPath;
+    std::map<HidHandle, uint16_t> m_versionByHandle;
+};
+
+}  // namespace vantrel::cli
