@@ -1,2 +1,0 @@
-#include "app/VantrelCore.h"
-uint8_t CVantrelCore::QueryBootLoader() { return 0; }
