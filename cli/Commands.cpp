@@ -114,7 +114,7 @@ void PrintControlText(const std::wstring& path, const ControlInspection& r) {
     Print(L"valid: yes");
 }
 
-void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r) {
+void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r, bool plain) {
     std::string j = "{\n  \"kind\": \"firmware\",\n  \"file\": " + Json(path) + ",\n";
     j += "  \"records\": " + std::to_string(r.records) + ",\n";
     j += "  \"data_records\": " + std::to_string(r.dataRecords) + ",\n";
@@ -123,7 +123,7 @@ void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r) {
     j += "  \"address_max\": " + (r.anyData ? std::to_string(r.highestAddress) : "null") + ",\n";
     j += "  \"bytes_outside_image\": " + std::to_string(r.bytesOutsideImage) + ",\n";
     j += std::string("  \"end_record\": ") + (r.endRecord ? "true" : "false") + ",\n";
-    j += std::string("  \"enciphered\": ") + (r.looksPlain ? "false" : "true") + ",\n";
+    j += std::string("  \"enciphered\": ") + (plain ? "false" : "true") + ",\n";
     j += "  \"bad_checksum_lines\": [";
     for (size_t i = 0; i < r.badChecksumLines.size(); ++i) {
         j += (i ? ", " : "") + std::to_string(r.badChecksumLines[i]);
@@ -136,13 +136,12 @@ void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r) {
     StandardOutput().Write(FromUtf8(j));
 }
 
-void PrintFirmwareText(const std::wstring& path, const FirmwareInspection& r) {
+void PrintFirmwareText(const std::wstring& path, const FirmwareInspection& r, bool plain) {
     Print(L"firmware file: " + path);
-    if (r.looksPlain) {
+    if (plain) {
         Print(
-            L"this file is plain Intel HEX text, not enciphered: make a firmware file of it "
-            L"with 'vantrel-cli seal'");
-        return;
+            L"not enciphered: this is plain Intel HEX text; make a firmware file of it with "
+            L"'vantrel-cli seal'. Its records as they stand:");
     }
     Print(L"records: " + std::to_wstring(r.records) + L" (" + std::to_wstring(r.dataRecords) +
           L" data records, " + std::to_wstring(r.dataBytes) + L" data bytes)");
@@ -174,13 +173,17 @@ int RunInspect(const Options& options) {
         }
         return report.valid ? 0 : 1;
     }
-    const FirmwareInspection report = InspectFirmwareText(DecipherFirmware(bytes), bytes);
+    // A file that was never enciphered is described as it stands; the upgrade would
+    // decipher it into noise.
+    const bool plain = LooksLikePlainIntelHex(bytes);
+    const FirmwareInspection report = InspectFirmwareText(
+        plain ? std::string(bytes.begin(), bytes.end()) : DecipherFirmware(bytes));
     if (options.json) {
-        PrintFirmwareJson(options.file, report);
+        PrintFirmwareJson(options.file, report, plain);
     } else {
-        PrintFirmwareText(options.file, report);
+        PrintFirmwareText(options.file, report, plain);
     }
-    return report.looksPlain ? 1 : 0;
+    return plain ? 1 : 0;
 }
 
 int RunPack(const Options& options) {
@@ -216,7 +219,7 @@ int RunSeal(const Options& options) {
         return 2;
     }
     const std::string text(bytes.begin(), bytes.end());
-    const FirmwareInspection check = InspectFirmwareText(text, {});
+    const FirmwareInspection check = InspectFirmwareText(text);
     if (check.records == 0) {
         Problem(options.file + L" holds no Intel HEX records");
         return 1;

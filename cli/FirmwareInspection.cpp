@@ -1,5 +1,6 @@
 #include "cli/FirmwareInspection.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "cipher/Des.h"
@@ -28,12 +29,13 @@ uint32_t Field(const std::string& line, size_t from, size_t length) {
     return HexFieldValue(line.data() + from, n);
 }
 
-bool LooksLikePlainHex(const std::vector<uint8_t>& file) {
-    if (file.empty() || file[0] != ':') return false;
-    for (uint8_t b : file) {
-        if (b != '\r' && b != '\n' && b != ':' && !IsAnyHex(static_cast<char>(b))) return false;
-    }
-    return true;
+// A character as a warning shows it: printable ASCII as it is, anything else as \xNN.
+std::string Shown(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7F) return std::string(1, c);
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "\\x%02X", u);
+    return buffer;
 }
 
 class Reader {
@@ -63,8 +65,8 @@ public:
         // Characters the tool reads as the digit 0.
         for (size_t i = 1; i < line.size() && i < wanted; ++i) {
             if (!IsUpperHex(line[i])) {
-                Warn(number, std::string("character '") + line[i] + "' at position " +
-                                 std::to_string(i) + " is read as the digit 0");
+                Warn(number, "character '" + Shown(line[i]) + "' at position " + std::to_string(i) +
+                                 " is read as the digit 0");
                 break;
             }
         }
@@ -166,8 +168,15 @@ std::string DecipherFirmware(const std::vector<uint8_t>& file) {
     return text;
 }
 
-FirmwareInspection InspectFirmwareText(const std::string& text,
-                                       const std::vector<uint8_t>& plainFile) {
+bool LooksLikePlainIntelHex(const std::vector<uint8_t>& file) {
+    if (file.empty() || file[0] != ':') return false;
+    for (uint8_t b : file) {
+        if (b != '\r' && b != '\n' && b != ':' && !IsAnyHex(static_cast<char>(b))) return false;
+    }
+    return true;
+}
+
+FirmwareInspection InspectFirmwareText(const std::string& text) {
     FirmwareInspection report;
     Reader reader(report);
     size_t start = 0;
@@ -185,11 +194,15 @@ FirmwareInspection InspectFirmwareText(const std::string& text,
         }
         start = end + 1;
     }
+    if (report.records == 0 && report.lines > 0) {
+        report.warnings.insert(report.warnings.begin(),
+                               "no line starts with ':': this is not Intel HEX text (not a "
+                               "firmware file, or one enciphered under another key)");
+    }
     if (!report.endRecord) {
         report.warnings.push_back("no end-of-file record (type 01)");
     }
     reader.Finish();
-    report.looksPlain = report.records == 0 && LooksLikePlainHex(plainFile);
     return report;
 }
 

@@ -22,16 +22,15 @@ struct FirmwareInspection {
     bool endRecord = false;
     std::vector<uint64_t> badChecksumLines;  // 1-based line numbers
     std::vector<std::string> warnings;
-    // The file itself is Intel HEX text that was never enciphered.
-    bool looksPlain = false;
 };
 
 // Deciphers a firmware file's bytes as the upgrade job does.
 std::string DecipherFirmware(const std::vector<uint8_t>& file);
 
-// Reads deciphered text. `plainFile` is the file as stored, used only to notice a
-// file that was never enciphered.
-FirmwareInspection InspectFirmwareText(const std::string& text,
-                                       const std::vector<uint8_t>& plainFile);
+// Reads deciphered Intel HEX text as the upgrade job would.
+FirmwareInspection InspectFirmwareText(const std::string& text);
+
+// True when the bytes are Intel HEX text as it is, never enciphered.
+bool LooksLikePlainIntelHex(const std::vector<uint8_t>& file);
 
 }  // namespace vantrel::cli
