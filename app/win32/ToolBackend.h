@@ -1,0 +1,40 @@
+#pragma once
+// What differs between the two builds of the dialog tool: Vantrel.exe talks to a
+// real writer through the system's HID interfaces and receives device
+// notifications from the system; VantrelSim.exe talks to the simulated writer,
+// whose arrivals and removals the dialog collects with a timer.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/Clock.h"
+#include "link/HidPlatform.h"
+
+namespace vantrel::win32 {
+
+// An arrival (0x8000) or removal (0x8004) of a device interface.
+struct DeviceEvent {
+    uint32_t eventType = 0;
+    std::wstring interfaceName;
+};
+
+class IToolBackend {
+public:
+    virtual ~IToolBackend() = default;
+
+    virtual IHidPlatform& Platform() = 0;
+    virtual IClock& Clock() = 0;
+    // The executable name under which the tool finds itself among the processes.
+    virtual const wchar_t* ProcessImageName() const = 0;
+    // How often the dialog collects device events; 0: the system delivers them.
+    virtual uint32_t DeviceEventIntervalMs() const { return 0; }
+    // Device events that are due now, oldest first (user-interface thread).
+    virtual std::vector<DeviceEvent> TakeDueDeviceEvents() { return {}; }
+};
+
+// Defined once per executable.
+std::unique_ptr<IToolBackend> CreateToolBackend();
+
+}  // namespace vantrel::win32
