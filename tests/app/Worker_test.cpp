@@ -6,30 +6,14 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
+#include "tests/support/NoDevicePlatform.h"
 #include "tests/support/RecordingView.h"
 
 using namespace vantrel;
+using vantrel::test::NoDevicePlatform;
 using vantrel::test::RecordingView;
 
 namespace {
-
-class NoDevicePlatform : public IHidPlatform {
-public:
-    bool EnumerateInterfaces(std::vector<std::wstring>& paths) override {
-        paths.clear();
-        return true;
-    }
-    bool QueryAttributes(const std::wstring&, HidAttributes&) override { return false; }
-    HidHandle OpenForRead(const std::wstring&) override { return kInvalidHidHandle; }
-    HidHandle OpenForWrite(const std::wstring&) override { return kInvalidHidHandle; }
-    void Close(HidHandle) override {}
-    HidIo Write(HidHandle, const uint8_t*, uint32_t, uint32_t, uint32_t&) override {
-        return HidIo::Refused;
-    }
-    HidIo Read(HidHandle, uint8_t*, uint32_t, uint32_t, uint32_t&) override {
-        return HidIo::Refused;
-    }
-};
 
 // A core whose jobs only record that they ran, and with which path.
 class RecordingCore : public CVantrelCore {
