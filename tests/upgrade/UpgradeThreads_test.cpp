@@ -1,0 +1,110 @@
+// A complete upgrade with the two threads of the dialog: the worker runs the job
+// while presence tracking runs on a thread of its own, as the user-interface
+// thread does, taking the writer's device events and the deferred checks the
+// job's transactions ask for. Meant to be run under the thread sanitizer too.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "tests/support/SimHarness.h"
+#include "tests/support/TempDir.h"
+#include "tests/upgrade/UpgradeScenario.h"
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+// The user-interface thread's part: device notifications and replays of the ones
+// deferred while a job transaction held the link. Time moves on by itself here,
+// so that the writer's re-enumeration comes due even while the worker is quiet.
+class PresenceThread {
+public:
+    explicit PresenceThread(SimHarness& h) : m_h(h) {
+        // Every tick-count read moves the virtual clock on by a millisecond, so a
+        // worker polling flat out would run through its 10,000 ms before this
+        // thread has handled one notification. A short real pause per pass keeps
+        // the two in proportion, as the real message pump does.
+        m_h.view.onPump = [] { std::this_thread::sleep_for(std::chrono::microseconds(20)); };
+        m_h.view.onMessage = nullptr;
+        m_h.view.onDeviceCheck = [this] { m_checkRequested = true; };
+        m_thread = std::thread([this] { Loop(); });
+    }
+    ~PresenceThread() { Stop(); }
+
+    void Stop() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+    // Replays of deferred notifications, and notifications handled.
+    int Replays() const { return m_replays; }
+    int Notifications() const { return m_notifications; }
+
+private:
+    void Loop() {
+        while (!m_stop) {
+            auto events = m_h.writer.TakeDueEvents();
+            for (const sim::SimDeviceEvent& event : events) {
+                m_h.core.OnDeviceChange(event.first, &event.second);
+                ++m_notifications;
+            }
+            if (m_checkRequested.exchange(false)) {
+                m_h.core.ProcessDeferredDeviceChanges();
+                ++m_replays;
+            }
+            if (events.empty()) {
+                m_h.clock.Advance(1);
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+            }
+        }
+    }
+
+    SimHarness& m_h;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_checkRequested{false};
+    std::atomic<int> m_replays{0};
+    std::atomic<int> m_notifications{0};
+    std::thread m_thread;
+};
+
+TEST(UpgradeThreadsTest, CompleteUpgradeOnTheWorkerWithPresenceTrackingOnItsOwnThread) {
+    TempDir dir;
+    const std::vector<uint8_t> image = SampleFirmwareImage();
+    SimHarness h;
+    h.Start();
+    ASSERT_TRUE(h.core.m_bWriterConnected);
+    h.core.SetFilePath(WriteFirmwareFile(dir, image));
+
+    PresenceThread presence(h);
+    ASSERT_TRUE(h.core.StartWorker());
+    h.core.PostJob(UpgradeFirmware);
+    // Quit is queued behind the job, so this returns once the job has ended.
+    ASSERT_TRUE(h.core.StopWorker(600000));
+
+    // The writer comes back as its application; presence tracking reports it.
+    const bool succeeded = h.view.LastPane(kPaneError) == L"系统复位完成!";
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (succeeded && h.view.LastPane(kPaneConnection) != L"writer connect" &&
+           std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    presence.Stop();
+
+    EXPECT_EQ(h.view.LastPane(kPaneError), L"系统复位完成!");
+    EXPECT_EQ(h.view.PaneTexts(kPaneConnection),
+              (std::vector<std::wstring>{L"writer connect", L"writer unconnect", L"boot connect",
+                                         L"writer unconnect", L"writer connect"}));
+    EXPECT_EQ(h.view.Messages(), std::vector<std::wstring>{L"固件更新，不要断开usb连接！"});
+    EXPECT_EQ(h.view.ProgressPositions(), CompleteRunProgress());
+    EXPECT_EQ(h.writer.Aprom(), image);
+    EXPECT_TRUE(h.writer.Anomalies().empty());
+    EXPECT_FALSE(h.core.m_bBootMode);
+    EXPECT_TRUE(h.core.m_bWriterConnected);
+    EXPECT_TRUE(h.core.m_deferredChanges.empty());
+    EXPECT_EQ(presence.Notifications(), 4);
+}
+
+}  // namespace
