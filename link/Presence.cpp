@@ -115,8 +115,9 @@ void HandleQueuedChanges(CVantrelCore& core) {
     if (t_handlingCore == &core) return;
     std::unique_lock<std::mutex> gate(core.m_linkGate, std::try_to_lock);
     if (!gate.owns_lock()) {
-        core.m_bDeviceCheckPending = TRUE;
-        std::atomic_thread_fence(std::memory_order_seq_cst);
+        // A sequentially consistent read-modify-write: the mark is visible before the
+        // second try-lock below looks at the gate.
+        core.m_bDeviceCheckPending.exchange(TRUE);
         if (!gate.try_lock()) return;
     }
     core.m_bDeviceCheckPending = FALSE;
