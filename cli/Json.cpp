@@ -100,9 +100,13 @@ private:
             SkipSpace();
             if (m_pos >= m_text.size() || m_text[m_pos] != '"')
                 return Fail("a member name is missing");
+            const size_t nameAt = m_pos;
             std::string name;
             if (!String(name)) return false;
-            if (value.Find(name) != nullptr) return Fail("member \"" + name + "\" appears twice");
+            if (value.Find(name) != nullptr) {
+                m_pos = nameAt;  // the complaint points at the repeated name
+                return Fail("member \"" + name + "\" appears twice");
+            }
             SkipSpace();
             if (m_pos >= m_text.size() || m_text[m_pos] != ':') return Fail("':' is missing");
             ++m_pos;

@@ -1,0 +1,122 @@
+// The command line: commands, file arguments and options in any order, and a
+// clear complaint for everything that cannot be used.
+
+#include "cli/Options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace vantrel::cli;
+
+namespace {
+
+Options Parse(const std::vector<std::wstring>& args) {
+    Options options;
+    std::wstring error;
+    EXPECT_TRUE(ParseOptions(args, options, error)) << std::string(error.begin(), error.end());
+    return options;
+}
+
+std::wstring Error(const std::vector<std::wstring>& args) {
+    Options options;
+    std::wstring error;
+    EXPECT_FALSE(ParseOptions(args, options, error));
+    EXPECT_FALSE(error.empty());
+    return error;
+}
+
+TEST(CliOptions, OptionsStandBeforeOrAfterTheCommandAndTheFile) {
+    const std::vector<std::vector<std::wstring>> orders = {
+        {L"--simulate", L"--mode", L"five", L"configure", L"a.ctl", L"--trace", L"t.txt"},
+        {L"configure", L"--simulate", L"a.ctl", L"--mode=five", L"--trace=t.txt"},
+        {L"configure", L"a.ctl", L"--trace", L"t.txt", L"--mode", L"five", L"--simulate"},
+    };
+    for (const auto& args : orders) {
+        const Options o = Parse(args);
+        EXPECT_EQ(o.command, Command::Configure);
+        EXPECT_EQ(o.file, L"a.ctl");
+        EXPECT_EQ(o.mode, 2);
+        EXPECT_EQ(o.trace, L"t.txt");
+        EXPECT_TRUE(o.simulate);
+    }
+}
+
+TEST(CliOptions, EveryOptionReachesItsField) {
+    const Options o =
+        Parse({L"upgrade", L"f.hex", L"--simulate", L"--sim-boot", L"--sim-level", L"0x02FFFFFF",
+               L"--sim-aprom-in", L"in.bin", L"--sim-aprom-out", L"out.bin", L"--sim-fault",
+               L"noboot", L"--sim-fault", L"refuse:EraseApromPage#3", L"--sim-clock", L"virtual"});
+    EXPECT_EQ(o.command, Command::Upgrade);
+    EXPECT_TRUE(o.simBoot);
+    EXPECT_TRUE(o.simLevelGiven);
+    EXPECT_EQ(o.simLevel, 0x02FFFFFFu);
+    EXPECT_EQ(o.simApromIn, L"in.bin");
+    EXPECT_EQ(o.simApromOut, L"out.bin");
+    EXPECT_EQ(o.simFaults, (std::vector<std::string>{"noboot", "refuse:EraseApromPage#3"}));
+    EXPECT_EQ(o.simClock, ClockKind::Virtual);
+
+    const Options defaults = Parse({L"status"});
+    EXPECT_EQ(defaults.mode, 0);
+    EXPECT_EQ(defaults.simLevel, 0x03000000u);
+    EXPECT_EQ(defaults.simClock, ClockKind::Real);
+    EXPECT_FALSE(defaults.simulate);
+
+    const Options inspect = Parse({L"--json", L"inspect", L"--wide-options", L"x.ctl"});
+    EXPECT_TRUE(inspect.json);
+    EXPECT_TRUE(inspect.wideOptions);
+    EXPECT_EQ(Parse({L"seal", L"p.txt", L"-o", L"f.hex"}).output, L"f.hex");
+    EXPECT_EQ(Parse({L"pack", L"--output=d.ctl", L"d.json"}).output, L"d.ctl");
+    // After "--" a file may begin with a dash.
+    EXPECT_EQ(Parse({L"inspect", L"--", L"-odd.ctl"}).file, L"-odd.ctl");
+}
+
+TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
+    EXPECT_TRUE(Parse({L"--help"}).help);
+    EXPECT_TRUE(Parse({L"frobnicate", L"-h", L"--bogus"}).help);
+    EXPECT_TRUE(Parse({L"--version"}).version);
+}
+
+TEST(CliOptions, UsageErrorsNameTheProblem) {
+    EXPECT_EQ(Error({}), L"no command given");
+    EXPECT_EQ(Error({L"flash", L"x"}), L"unknown command 'flash'");
+    EXPECT_EQ(Error({L"configure"}), L"configure needs a file argument");
+    EXPECT_EQ(Error({L"status", L"extra"}), L"unexpected argument 'extra'");
+    EXPECT_EQ(Error({L"upgrade", L"a.hex", L"b.hex"}), L"unexpected argument 'b.hex'");
+    EXPECT_EQ(Error({L"status", L"--frobnicate"}), L"unknown option '--frobnicate'");
+    EXPECT_EQ(Error({L"configure", L"a.ctl", L"--mode"}), L"--mode needs a value");
+    EXPECT_NE(Error({L"configure", L"a.ctl", L"--mode", L"seven"}).find(L"six or five"),
+              std::wstring::npos);
+    EXPECT_NE(Error({L"--simulate", L"--sim-clock", L"fast", L"status"}).find(L"real or virtual"),
+              std::wstring::npos);
+    EXPECT_NE(Error({L"--simulate", L"--sim-level", L"0x100000000", L"status"}).find(L"32-bit"),
+              std::wstring::npos);
+    EXPECT_NE(Error({L"--simulate=yes", L"status"}).find(L"takes no value"), std::wstring::npos);
+}
+
+TEST(CliOptions, OptionsThatDoNotFitTheCommandAreRefused) {
+    EXPECT_NE(Error({L"--sim-boot", L"status"}).find(L"need --simulate"), std::wstring::npos);
+    EXPECT_NE(Error({L"--json", L"status"}).find(L"inspect only"), std::wstring::npos);
+    EXPECT_NE(Error({L"--mode", L"six", L"upgrade", L"f.hex"}).find(L"configure only"),
+              std::wstring::npos);
+    EXPECT_NE(Error({L"pack", L"d.json"}).find(L"needs -o"), std::wstring::npos);
+    EXPECT_NE(Error({L"-o", L"x", L"status"}).find(L"pack and seal only"), std::wstring::npos);
+    EXPECT_NE(Error({L"--simulate", L"inspect", L"x.ctl"}).find(L"status, configure and upgrade"),
+              std::wstring::npos);
+}
+
+TEST(CliOptions, NumbersAreDecimalOrHexadecimalAndFit32Bits) {
+    uint32_t v = 0;
+    EXPECT_TRUE(ParseUint32(L"50331648", v));
+    EXPECT_EQ(v, 0x03000000u);
+    EXPECT_TRUE(ParseUint32(L"0xffffffff", v));
+    EXPECT_EQ(v, 0xFFFFFFFFu);
+    EXPECT_FALSE(ParseUint32(L"4294967296", v));
+    EXPECT_FALSE(ParseUint32(L"0x", v));
+    EXPECT_FALSE(ParseUint32(L"", v));
+    EXPECT_FALSE(ParseUint32(L"12a", v));
+    EXPECT_FALSE(ParseUint32(L"-1", v));
+}
+
+}  // namespace

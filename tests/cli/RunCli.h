@@ -1,0 +1,25 @@
+#pragma once
+// Runs the vantrel-cli binary (VANTREL_CLI_PATH) as a child process with standard
+// input from /dev/null, and collects what it printed and its exit status.
+
+#include <string>
+#include <vector>
+
+namespace vantrel::test {
+
+struct CliRun {
+    int status = -1;  // exit status; -1 when it did not exit normally
+    std::string out;  // standard output (UTF-8)
+    std::string err;  // standard error
+
+    // Standard output split into lines (without line ends).
+    std::vector<std::string> Lines() const;
+    bool Printed(const std::string& line) const;
+};
+
+CliRun RunCli(const std::vector<std::string>& args);
+
+// UTF-8 of a wide path (the CLI's arguments are UTF-8 on Linux).
+std::string Arg(const std::wstring& path);
+
+}  // namespace vantrel::test
