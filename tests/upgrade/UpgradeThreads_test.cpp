@@ -25,10 +25,14 @@ class PresenceThread {
 public:
     explicit PresenceThread(SimHarness& h) : m_h(h) {
         // Every tick-count read moves the virtual clock on by a millisecond, so a
-        // worker polling flat out would run through its 10,000 ms before this
-        // thread has handled one notification. A short real pause per pass keeps
-        // the two in proportion, as the real message pump does.
-        m_h.view.onPump = [] { std::this_thread::sleep_for(std::chrono::microseconds(20)); };
+        // worker polling flat out could run through its 10,000 ms before this thread
+        // has handled the arrival that is due. The worker's pump therefore lets
+        // notifications that are due, or being handled, finish first, as a real
+        // message pump effectively does in real time.
+        m_h.view.onPump = [this] {
+            while (m_busy || m_checkRequested || m_h.writer.NextEventDueIn() == 0u)
+                std::this_thread::yield();
+        };
         m_h.view.onMessage = nullptr;
         m_h.view.onDeviceCheck = [this] { m_checkRequested = true; };
         m_thread = std::thread([this] { Loop(); });
@@ -38,23 +42,21 @@ public:
     void Stop() {
         m_stop = true;
         if (m_thread.joinable()) m_thread.join();
+        m_h.view.onPump = nullptr;
     }
-    // Replays of deferred notifications, and notifications handled.
-    int Replays() const { return m_replays; }
     int Notifications() const { return m_notifications; }
 
 private:
     void Loop() {
         while (!m_stop) {
+            m_busy = true;
             auto events = m_h.writer.TakeDueEvents();
             for (const sim::SimDeviceEvent& event : events) {
                 m_h.core.OnDeviceChange(event.first, &event.second);
                 ++m_notifications;
             }
-            if (m_checkRequested.exchange(false)) {
-                m_h.core.ProcessDeferredDeviceChanges();
-                ++m_replays;
-            }
+            if (m_checkRequested.exchange(false)) m_h.core.ProcessDeferredDeviceChanges();
+            m_busy = false;
             if (events.empty()) {
                 m_h.clock.Advance(1);
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
@@ -64,8 +66,8 @@ private:
 
     SimHarness& m_h;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_busy{false};
     std::atomic<bool> m_checkRequested{false};
-    std::atomic<int> m_replays{0};
     std::atomic<int> m_notifications{0};
     std::thread m_thread;
 };
