@@ -1,24 +1,93 @@
+// The operating system's HID backend for the CLI.
+//
+// Linux: the hidraw platform, and a udev monitor for arrivals and removals.
+// Windows: the SetupAPI/HID platform. A console program has no window to receive
+// WM_DEVICECHANGE; rather than create a hidden one and pump its messages, the CLI
+// compares the HID interfaces present every 250 ms and hands the differences to
+// presence tracking as the notifications Windows would have sent.
+
 #include "cli/OsBackend.h"
 
-#include "cli/NullPlatform.h"
+#include "common/Text.h"
+
+#ifdef _WIN32
+#include "link/win32/WinHidPlatform.h"
+#else
+#include "link/hidraw/HidrawMonitor.h"
+#include "link/hidraw/HidrawPlatform.h"
+#endif
 
 namespace vantrel::cli {
 
 namespace {
 
-class PlaceholderBackend : public OsBackend {
+constexpr uint32_t kPollIntervalMs = 250;
+
+#ifdef _WIN32
+
+class WindowsBackend : public OsBackend {
 public:
     IHidPlatform& Platform() override { return m_platform; }
-    std::unique_ptr<IDeviceEventSource> MakeEvents(IHidPlatform&, IClock&) override {
-        return std::make_unique<NoDeviceEvents>();
+    std::unique_ptr<IDeviceEventSource> MakeEvents(IHidPlatform& platform, IClock& clock) override {
+        return std::make_unique<PollingDeviceEvents>(platform, clock, kPollIntervalMs);
     }
 
 private:
-    NullPlatform m_platform;
+    win32::WinHidPlatform m_platform;
 };
+
+#else
+
+class UdevDeviceEvents : public IDeviceEventSource {
+public:
+    std::vector<DeviceEvent> TakeEvents() override {
+        std::vector<DeviceEvent> events;
+        for (const hidraw::HidrawDeviceChange& change : m_monitor.TakeChanges(0)) {
+            events.emplace_back(change.eventType, DeviceBroadcast{change.deviceType, change.name});
+        }
+        return events;
+    }
+    bool IsListening() const { return m_monitor.IsListening(); }
+
+private:
+    hidraw::HidrawMonitor m_monitor;
+};
+
+class LinuxBackend : public OsBackend {
+public:
+    IHidPlatform& Platform() override { return m_platform; }
+
+    std::unique_ptr<IDeviceEventSource> MakeEvents(IHidPlatform& platform, IClock& clock) override {
+        auto udev = std::make_unique<UdevDeviceEvents>();
+        if (udev->IsListening()) return udev;
+        // Without a udev monitor (a container, for instance) the set of nodes is
+        // compared from one look to the next instead.
+        return std::make_unique<PollingDeviceEvents>(platform, clock, kPollIntervalMs);
+    }
+
+    std::wstring InaccessibleWriterHint() override {
+        std::wstring hint;
+        for (const hidraw::InaccessibleNode& node : m_platform.InaccessibleWriterNodes()) {
+            if (!hint.empty()) hint += L"\n";
+            hint += FromUtf8(hidraw::DescribeInaccessibleNode(node));
+        }
+        return hint;
+    }
+
+private:
+    hidraw::HidrawPlatform m_platform;
+};
+
+#endif
 
 }  // namespace
 
-std::unique_ptr<OsBackend> MakeOsBackend() { return std::make_unique<PlaceholderBackend>(); }
+std::unique_ptr<OsBackend> MakeOsBackend() {
+#ifdef _WIN32
+    return std::make_unique<WindowsBackend>();
+#else
+    return std::make_unique<LinuxBackend>();
+#endif
+}
 
 }  // namespace vantrel::cli

@@ -118,6 +118,7 @@ public:
     }
 
     bool WriterFound() const { return m_core.m_bDevicePresent != FALSE; }
+    void Print(const std::wstring& text) { m_view.PrintLine(text); }
 
     // Queues the job as the dialog's button would and runs the loop until it ends.
     // false when the job failed or could not be queued.
@@ -234,12 +235,14 @@ int RunWriterCommand(const Options& options) {
         session.Start();
         if (options.command == Command::Status) {
             status = session.WriterFound() ? 0 : 1;
-            if (status != 0 && os) {
-                const std::wstring hint = os->InaccessibleWriterHint();
-                if (!hint.empty()) StandardOutput().Write(hint + L"\n");
-            }
         } else {
             status = session.RunJob() ? 0 : 1;
+        }
+        // A writer that is attached but cannot be opened looks like no writer at
+        // all; say what stands in the way.
+        if (status != 0 && os && !session.WriterFound()) {
+            const std::wstring hint = os->InaccessibleWriterHint();
+            if (!hint.empty()) session.Print(hint);
         }
     }
 
