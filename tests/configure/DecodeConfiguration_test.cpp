@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
+#include "sim/SimWriter.h"
 #include "tests/configure/ConfigureFiles.h"
-#include "tests/support/NoDevicePlatform.h"
 #include "tests/support/RecordingView.h"
 
 using namespace vantrel;
@@ -32,8 +32,9 @@ class DecodeConfigurationTest : public ::testing::Test {
 protected:
     RecordingView view;
     VirtualClock clock;
-    NoDevicePlatform platform;
-    std::unique_ptr<CVantrelCore> owner = std::make_unique<CVantrelCore>(view, clock, platform);
+    sim::SimWriter writer{clock, {}};  // decoding never talks to it
+    std::unique_ptr<CVantrelCore> owner =
+        std::make_unique<CVantrelCore>(view, clock, writer.Platform());
     CVantrelCore& core = *owner;
 };
 
