@@ -111,6 +111,28 @@ TEST_F(CliWriterTest, ConfigureRunsEveryStepInOrderAndShowsTheResult) {
     for (const TracedCommand& c : commands) EXPECT_FALSE(c.boot) << c.name;
 }
 
+TEST_F(CliWriterTest, TheWriterLevelAndTheUnaskedModeQuestionShapeTheSequence) {
+    const std::string ctl = PackedControlFile();
+    // Nobody can be asked (standard input is not a terminal): six-wire, 1.
+    const CliRun unasked = RunCli(
+        {"--simulate", "--sim-clock", "virtual", "--trace", Path(L"six.txt"), "configure", ctl});
+    ASSERT_EQ(unasked.status, 0) << unasked.out;
+    const std::vector<TracedCommand> six = Trace(L"six.txt");
+    const auto ioSet = std::find_if(six.begin(), six.end(),
+                                    [](const TracedCommand& c) { return c.name == "DownIOSet"; });
+    ASSERT_NE(ioSet, six.end());
+    EXPECT_EQ(ioSet->bytes[8], 1);
+
+    // Below level 0x03000000 the writer gets neither the mode nor the IC name.
+    const CliRun old = RunCli({"--simulate", "--sim-clock", "virtual", "--sim-level", "0x02FFFFFF",
+                               "--trace", Path(L"old.txt"), "configure", ctl});
+    ASSERT_EQ(old.status, 0) << old.out;
+    const std::vector<std::string> names = Names(Trace(L"old.txt"));
+    EXPECT_EQ(std::count(names.begin(), names.end(), "DownIOSet"), 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "DownICName"), 0);
+    EXPECT_EQ(names.back(), "DisConnectWriter");
+}
+
 TEST_F(CliWriterTest, ARefusedStepFailsTheConfigurationWithoutDisconnecting) {
     const std::string ctl = PackedControlFile();
     const CliRun run = RunCli({"--simulate", "--sim-clock", "virtual", "--sim-fault",
