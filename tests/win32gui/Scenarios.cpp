@@ -33,6 +33,22 @@ void Shot(Report& report, const Setup& setup, HWND window, const std::wstring& n
     report.Expect(SaveWindowShot(window, path), L"screenshot " + name + L".bmp");
 }
 
+// The About entry closes the system menu, after a separator.
+void CheckSystemMenu(Session& tool, Report& report) {
+    HMENU menu = ::GetSystemMenu(tool.Main(), FALSE);
+    const int count = menu ? ::GetMenuItemCount(menu) : -1;
+    if (count < 2) {
+        Say(L"  (the system menu of another process cannot be read here)");
+        return;
+    }
+    wchar_t text[128] = {};
+    ::GetMenuStringW(menu, count - 1, text, 128, MF_BYPOSITION);
+    report.ExpectText(text, L"关于 Vantrel(&A)...", L"last system-menu entry");
+    report.Expect(::GetMenuItemID(menu, count - 1) == 16, L"its command is 16");
+    report.Expect((::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR) != 0,
+                  L"a separator before it");
+}
+
 // Right after start-up: nothing chosen, both jobs disabled, nothing shown.
 void CheckStartState(Session& tool, Report& report, const std::wstring& connection) {
     report.ExpectText(WindowText(tool.Main()), kMainTitle, L"caption");
@@ -51,6 +67,7 @@ void CheckStartState(Session& tool, Report& report, const std::wstring& connecti
     report.ExpectText(tool.Text(IDCANCEL), L"退出", L"exit button");
     report.Expect(!::IsWindowVisible(tool.Item(IDOK)) && !tool.Enabled(IDOK),
                   L"the OK button hidden and disabled");
+    CheckSystemMenu(tool, report);
 }
 
 void CheckEnterKeepsDialog(Session& tool, Report& report) {
@@ -122,9 +139,13 @@ void AnswerFiveWire(Session& tool, Report& report, const Setup& setup) {
     Shot(report, setup, mode, L"programming-mode");
 
     Click(five);
-    report.Expect(WaitFor([&] { return Query(five, BM_GETCHECK) == BST_CHECKED; }, 5000),
-                  L"\"五线模式\" selected");
-    report.Expect(Query(six, BM_GETCHECK) == BST_UNCHECKED, L"\"六线模式\" cleared");
+    report.Expect(WaitFor(
+                      [&] {
+                          return Query(five, BM_GETCHECK) == BST_CHECKED &&
+                                 Query(six, BM_GETCHECK) == BST_UNCHECKED;
+                      },
+                      5000),
+                  L"\"五线模式\" selected, \"六线模式\" cleared");
     Click(::GetDlgItem(mode, IDOK));
     report.Expect(WaitFor([&] { return !::IsWindow(mode); }, kBoxTimeoutMs),
                   L"\"确定\" closes the programming-mode dialog");
@@ -190,7 +211,8 @@ void Upgrade(Session& tool, Report& report, const Setup& setup) {
         },
         kJobTimeoutMs);
     report.ExpectText(tool.Pane(2), L"系统复位完成!", L"pane 2 after the upgrade");
-    if (done) report.Expect(tool.Progress() == 100, L"progress 100");
+    // The progress bar follows the last text.
+    if (done) report.Expect(WaitFor([&] { return tool.Progress() == 100; }, 5000), L"progress 100");
     tool.WaitForPane(1, L"writer connect", kBoxTimeoutMs);
     const std::wstring intermediate = setup.samples.firmwareFile + L".hex";
     report.Expect(::GetFileAttributesW(intermediate.c_str()) == INVALID_FILE_ATTRIBUTES,

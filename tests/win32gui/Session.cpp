@@ -111,6 +111,8 @@ void Session::RememberThreads() {
 
 std::wstring Session::Pane(int pane) const { return m_target->StatusPaneText(m_statusBar, pane); }
 
+void Session::Sync() const { Query(m_main, WM_NULL); }
+
 int Session::Progress() const { return static_cast<int>(Query(Item(1016), PBM_GETPOS)); }
 
 bool Session::WaitForPane(int pane, const std::wstring& text, DWORD timeoutMs) {
@@ -151,12 +153,14 @@ bool Session::ChooseFile(const std::wstring& path) {
         TypeText(FileNameField(fileDialog), path);
         Click(::GetDlgItem(fileDialog, IDOK));
     }
-    if (!WaitFor([&] { return !::IsWindow(fileDialog) || !::IsWindowVisible(fileDialog); },
-                 kDialogTimeoutMs)) {
+    if (!WaitFor([&] { return !::IsWindow(fileDialog); }, kDialogTimeoutMs)) {
         m_report.Fail(L"the open-file dialog did not close");
         DumpWindows();
         return false;
     }
+    // The rest of "..." runs once the dialog is gone; a sent message is handled
+    // only after it has returned.
+    Sync();
     return true;
 }
 

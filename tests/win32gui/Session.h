@@ -38,6 +38,8 @@ public:
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
     int Progress() const;
     const Target& Process() const { return *m_target; }
+    // Returns once the user-interface thread has finished the handler it is in.
+    void Sync() const;
 
     // Waits until pane `pane` reads `text`; reports a failure (with the text it
     // read last) when it does not within `timeoutMs`.
