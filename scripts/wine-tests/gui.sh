@@ -49,6 +49,10 @@ run_in_display() {
 }
 export build work shots
 
+# A Wine server left from earlier commands (the registry edits above) would hand the
+# new processes a desktop without this display: start from none.
+wineserver -k >/dev/null 2>&1
+
 # xvfb-run is a POSIX shell script, which drops exported functions: hand the
 # function over as text.
 timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" \
