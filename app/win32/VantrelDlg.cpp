@@ -115,6 +115,11 @@ BOOL CVantrelDlg::OnInitDialog() {
     RegisterForDeviceNotifications();
 
     if (!StartWorker()) {
+        ::KillTimer(m_hWnd, kDeviceEventTimer);
+        if (m_hDevNotify) {
+            ::UnregisterDeviceNotification(m_hDevNotify);
+            m_hDevNotify = nullptr;
+        }
         ::MessageBoxW(m_hWnd, kWorkerStartError, vantrel::ApplicationTitle(ModulePath()).c_str(),
                       MB_OK | MB_ICONEXCLAMATION);
         EndDialog(IDCANCEL);
