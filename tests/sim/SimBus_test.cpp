@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "common/Types.h"
 #include "tests/sim/SimTestLink.h"
 
@@ -213,4 +215,28 @@ TEST_F(SimBusTest, TracesEveryReportInBothDirectionsInOrder) {
     EXPECT_EQ(trace[3].substr(0, 12), "IN boot 0100");
     writer.ClearTrace();
     EXPECT_TRUE(writer.Trace().empty());
+}
+
+TEST_F(SimBusTest, WorkerAndUserInterfaceThreadsMayUseItTogether) {
+    // The worker runs transactions while the user-interface thread enumerates,
+    // queries and takes events, as presence tracking does.
+    std::thread worker([&] {
+        for (int i = 0; i < 200; ++i) {
+            SimLink link(platform, SimWriter::ApplicationPath());
+            ASSERT_EQ(link.Send(kConnect), HidIo::Completed);
+            EXPECT_EQ(link.Reply()[1], 0x80);
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        std::vector<std::wstring> paths;
+        platform.EnumerateInterfaces(paths);
+        HidAttributes attributes;
+        EXPECT_TRUE(platform.QueryAttributes(SimWriter::ApplicationPath(), attributes));
+        EXPECT_TRUE(writer.TakeDueEvents().empty());
+        writer.Trace();
+    }
+    worker.join();
+    EXPECT_EQ(writer.RecordedCommands().size(), 200u);
+    EXPECT_EQ(writer.Trace().size(), 400u);
+    EXPECT_TRUE(writer.Anomalies().empty());
 }
