@@ -57,6 +57,7 @@ HidrawPlatform::HidrawPlatform(std::unique_ptr<IHidrawDirectory> directory)
 
 bool HidrawPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
     paths.clear();
+    std::lock_guard<std::mutex> lock(m_nodesMutex);
     if (!m_directory->List(m_nodes)) {
         m_nodes.clear();
         return false;
@@ -67,6 +68,7 @@ bool HidrawPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
 }
 
 bool HidrawPlatform::FindNode(const std::wstring& path, HidrawNode& node) {
+    std::lock_guard<std::mutex> lock(m_nodesMutex);
     for (int pass = 0; pass < 2; ++pass) {
         for (const HidrawNode& candidate : m_nodes) {
             if (InterfaceName(candidate.syspath, candidate.devnode) == path) {

@@ -10,6 +10,7 @@
 // same read delivers on Windows (report id, then the report's bytes).
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,10 @@ private:
     bool FindNode(const std::wstring& path, HidrawNode& node);
 
     std::unique_ptr<IHidrawDirectory> m_directory;
-    std::vector<HidrawNode> m_nodes;  // as of the last enumeration
+    // The nodes as of the last enumeration. The lock lets a notification source on
+    // another thread enumerate while a job uses the link.
+    std::mutex m_nodesMutex;
+    std::vector<HidrawNode> m_nodes;
 };
 
 // The plain explanation of an inaccessible writer node for the operator, e.g.
