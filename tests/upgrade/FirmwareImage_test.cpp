@@ -10,6 +10,11 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
 #include "app/VantrelCore.h"
 #include "cipher/Des.h"
 #include "common/Files.h"
@@ -350,6 +355,29 @@ TEST_F(LoadFirmwareImageTest, UnreadableFirmwareFileLeavesNoIntermediateFile) {
     ExpectOnlyMessage(L"源文件不能打开");
     EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
 }
+
+#ifndef _WIN32
+TEST_F(LoadFirmwareImageTest, FailedWriteOfTheIntermediateFileRemovesIt) {
+    // A file-size limit below the deciphered text makes the writes fail.
+    const std::wstring path =
+        dir.Write(L"writer.hex", SealFirmware(BuildIntelHex(RandomImage(4096, 6))));
+    struct sigaction ignore = {}, previous = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit saved = {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const bool loaded = Load(path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_FALSE(loaded);
+    ExpectOnlyMessage(L"源文件不能打开");
+    EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
+}
+#endif
 
 TEST_F(LoadFirmwareImageTest, NineByteFileDecipherTailReachesTheParser) {
     // 16 deciphered bytes: a first block of text and a second block made from one new
