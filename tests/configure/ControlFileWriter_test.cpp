@@ -104,15 +104,4 @@ TEST_F(ControlFileWriterTest, CountsAreLimitedToTheAreasUnlessGiven) {
     EXPECT_EQ(descriptor[7] | descriptor[8] << 8, 0x0101);
 }
 
-TEST_F(ControlFileWriterTest, UpdatedChecksumsMakeAChangedFileValidAgain) {
-    std::vector<uint8_t> file = builder.Build();
-    file[12345] ^= 0xFF;
-    file[kDataRegionLength + 4 + 100] ^= 0xFF;
-    UpdateControlFileChecksums(file);
-    const uint8_t* header = file.data() + kDataRegionLength + 4;
-    EXPECT_EQ(header[32] | header[33] << 8, Crc16(file.data(), kDataRegionLength));
-    EXPECT_EQ(file[kDataRegionLength] | file[kDataRegionLength + 1] << 8,
-              Crc16(header, kHeaderLength));
-}
-
 }  // namespace

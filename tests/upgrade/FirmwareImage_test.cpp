@@ -379,16 +379,6 @@ TEST_F(LoadFirmwareImageTest, FailedWriteOfTheIntermediateFileRemovesIt) {
 }
 #endif
 
-TEST_F(LoadFirmwareImageTest, NineByteFileDecipherTailReachesTheParser) {
-    // 16 deciphered bytes: a first block of text and a second block made from one new
-    // byte and the tail of the first ciphertext. Whatever the second block holds, the
-    // load succeeds and leaves nothing behind.
-    std::vector<uint8_t> sealed = SealFirmware(":0100000");
-    sealed.push_back(0x42);
-    EXPECT_TRUE(Load(dir.Write(L"writer.hex", sealed)));
-    EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
-}
-
 TEST_F(LoadFirmwareImageTest, WidePathWithChineseFolder) {
     dir.MakeDir(L"固件");
     const std::wstring path = dir.Write(
