@@ -234,6 +234,9 @@ TEST_F(IntelHexParserTest, LineEndsCrLfAndLfReadAlike) {
     // A CR that is not right before the LF is an ordinary character.
     Parse(":02000000A\rBC00\n");
     EXPECT_EQ(At(0, 2), (std::vector<uint8_t>{0xA0, 0xBC}));
+    // Ctrl-Z and NUL do not end the text.
+    Parse(std::string(":0100000011EE\n\x1A\n", 16) + '\0' + "\n:0100010022DC\n");
+    EXPECT_EQ(At(0, 2), (std::vector<uint8_t>{0x11, 0x22}));
 }
 
 TEST_F(IntelHexParserTest, TextSplitAnywhereParsesTheSame) {
