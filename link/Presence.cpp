@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "app/VantrelCore.h"
+#include "link/LinkGateOwner.h"
 
 using namespace vantrel;
 
@@ -113,6 +114,11 @@ void HandleRemovalHoldingGate(CVantrelCore& core, const std::wstring& name) {
 // try-lock closes the gap in which that transaction ended before the mark was set.
 void HandleQueuedChanges(CVantrelCore& core) {
     if (t_handlingCore == &core) return;
+    if (ThisThreadHoldsLinkGate(core)) {
+        // Reached from inside a transaction on this thread: its release replays it.
+        core.m_bDeviceCheckPending = TRUE;
+        return;
+    }
     std::unique_lock<std::mutex> gate(core.m_linkGate, std::try_to_lock);
     if (!gate.owns_lock()) {
         // A sequentially consistent read-modify-write: the mark is visible before the

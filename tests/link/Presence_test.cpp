@@ -284,4 +284,21 @@ TEST_F(PresenceTest, NotificationsDuringATransactionAreDeferredAndReplayed) {
     EXPECT_TRUE(core.m_deferredChanges.empty());
 }
 
+// A job's message box inside its transaction runs a nested message loop on the
+// worker's own thread: a notification delivered there waits for the transaction.
+TEST_F(PresenceTest, NotificationOnTheThreadOfATransactionWaitsForItsEnd) {
+    PlugApplication();
+    core.DetectWriter();
+    view.onDeviceCheck = [&] { core.ProcessDeferredDeviceChanges(); };
+    {
+        LinkTransaction guard(core);
+        Remove(kAppPath);
+        EXPECT_EQ(view.LastPane(kPaneConnection), L"writer connect");
+        EXPECT_EQ(core.m_bDeviceCheckPending, TRUE);
+    }
+    EXPECT_EQ(view.DeviceCheckRequests(), 1);
+    ExpectState(L"writer unconnect", FALSE, FALSE);
+    EXPECT_TRUE(core.m_deferredChanges.empty());
+}
+
 }  // namespace
