@@ -19,8 +19,11 @@ using namespace vantrel::test;
 namespace {
 
 // The user-interface thread's part: device notifications and replays of the ones
-// deferred while a job transaction held the link. Time moves on by itself here,
-// so that the writer's re-enumeration comes due even while the worker is quiet.
+// deferred while a job transaction held the link. While the job runs, only the
+// worker's own tick-count reads and pauses move time, so this thread can never
+// push the job's 10,000 ms wait over its limit by being scheduled more often than
+// the worker. Once the job has ended, time moves on here, so that the writer's
+// return as its application comes due.
 class PresenceThread {
 public:
     explicit PresenceThread(SimHarness& h) : m_h(h) {
@@ -45,6 +48,7 @@ public:
         m_h.view.onPump = nullptr;
     }
     int Notifications() const { return m_notifications; }
+    void LetTimeRun() { m_timeRuns = true; }
 
 private:
     void Loop() {
@@ -58,7 +62,7 @@ private:
             if (m_checkRequested.exchange(false)) m_h.core.ProcessDeferredDeviceChanges();
             m_busy = false;
             if (events.empty()) {
-                m_h.clock.Advance(1);
+                if (m_timeRuns) m_h.clock.Advance(1);
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
             }
         }
@@ -68,6 +72,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_checkRequested{false};
+    std::atomic<bool> m_timeRuns{false};
     std::atomic<int> m_notifications{0};
     std::thread m_thread;
 };
@@ -85,6 +90,7 @@ TEST(UpgradeThreadsTest, CompleteUpgradeOnTheWorkerWithPresenceTrackingOnItsOwnT
     h.core.PostJob(UpgradeFirmware);
     // Quit is queued behind the job, so this returns once the job has ended.
     ASSERT_TRUE(h.core.StopWorker(600000));
+    presence.LetTimeRun();
 
     // The writer comes back as its application; presence tracking reports it.
     const bool succeeded = h.view.LastPane(kPaneError) == L"系统复位完成!";
