@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "cli/Console.h"
-#include "cli/ControlInspection.h"
+#include "cli/ControlFileReport.h"
 #include "cli/FileIo.h"
-#include "cli/FirmwareInspection.h"
+#include "cli/FirmwareReport.h"
 #include "cli/Json.h"
 #include "cli/PackDescription.h"
 #include "common/Text.h"

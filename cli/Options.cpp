@@ -4,21 +4,21 @@ namespace vantrel::cli {
 
 namespace {
 
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     const wchar_t* name;
     bool takesFile;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {Command::Status, L"status", false},  {Command::Configure, L"configure", true},
     {Command::Upgrade, L"upgrade", true}, {Command::Inspect, L"inspect", true},
     {Command::Pack, L"pack", true},       {Command::Seal, L"seal", true},
 };
 
-const CommandSpec* FindCommand(const std::wstring& name) {
-    for (const CommandSpec& spec : kCommands) {
-        if (name == spec.name) return &spec;
+const CommandEntry* FindCommand(const std::wstring& name) {
+    for (const CommandEntry& entry : kCommands) {
+        if (name == entry.name) return &entry;
     }
     return nullptr;
 }
@@ -137,8 +137,8 @@ bool CheckCombination(const Options& o, std::wstring& error) {
 }  // namespace
 
 const wchar_t* CommandName(Command command) {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.command == command) return spec.name;
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.command == command) return entry.name;
     }
     return L"";
 }
@@ -230,22 +230,22 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
         error = L"no command given";
         return false;
     }
-    const CommandSpec* spec = FindCommand(positional[0]);
-    if (spec == nullptr) {
+    const CommandEntry* found = FindCommand(positional[0]);
+    if (found == nullptr) {
         error = L"unknown command '" + positional[0] + L"'";
         return false;
     }
-    options.command = spec->command;
-    const size_t wanted = spec->takesFile ? 2 : 1;
+    options.command = found->command;
+    const size_t wanted = found->takesFile ? 2 : 1;
     if (positional.size() < wanted) {
-        error = std::wstring(spec->name) + L" needs a file argument";
+        error = std::wstring(found->name) + L" needs a file argument";
         return false;
     }
     if (positional.size() > wanted) {
         error = L"unexpected argument '" + positional[wanted] + L"'";
         return false;
     }
-    if (spec->takesFile) options.file = positional[1];
+    if (found->takesFile) options.file = positional[1];
     return CheckCombination(options, error);
 }
 

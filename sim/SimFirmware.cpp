@@ -53,53 +53,54 @@ bool SimWriter::State::Receive(const uint8_t* data, bool bootLoaderHandle) {
 
     const SimFirmware firmware =
         mode == SimMode::BootLoader ? SimFirmware::BootLoader : SimFirmware::Application;
-    const SimCommandSpec* spec = DecodeCommand(firmware, data);
-    const int occurrence = spec != nullptr ? ++occurrences[spec->name] : 0;
+    const SimCommandInfo* command = DecodeCommand(firmware, data);
+    const int occurrence = command != nullptr ? ++occurrences[command->name] : 0;
 
     // A command that has no reply and is "silent" is not even taken off the bus.
-    if (spec != nullptr &&
-        (spec->action == SimAction::LeaveForOther || spec->action == SimAction::TakePage) &&
-        HasFault(Fault::Silent, spec->name, occurrence)) {
+    if (command != nullptr &&
+        (command->action == SimAction::LeaveForOther || command->action == SimAction::TakePage) &&
+        HasFault(Fault::Silent, command->name, occurrence)) {
         return false;
     }
 
     AddTrace(TraceLine(TraceDirection::Out, bootLoaderHandle, data, 64));
     RecordedCommand entry;
     entry.mode = mode;
-    entry.name = spec != nullptr ? spec->name : "Unknown";
-    entry.known = spec != nullptr;
+    entry.name = command != nullptr ? command->name : "Unknown";
+    entry.known = command != nullptr;
     entry.occurrence = occurrence;
     std::copy(data, data + 64, entry.bytes.begin());
     record.push_back(std::move(entry));
 
     const char* firmwareName = firmware == SimFirmware::BootLoader ? "boot loader" : "application";
-    if (spec == nullptr) {
+    if (command == nullptr) {
         AddAnomaly(std::string("the ") + firmwareName + " does not know the command " +
                    HexBytes(data, 8));
         return true;
     }
-    if (!LengthFits(*spec, RecordLength(data))) {
-        AddAnomaly(std::string(spec->name) + " with length " + std::to_string(RecordLength(data)));
+    if (!LengthFits(*command, RecordLength(data))) {
+        AddAnomaly(std::string(command->name) + " with length " +
+                   std::to_string(RecordLength(data)));
     }
     if (firmware == SimFirmware::BootLoader) {
-        ExecuteBootLoader(*spec, occurrence, data);
+        ExecuteBootLoader(*command, occurrence, data);
     } else {
-        ExecuteApplication(*spec, occurrence, data);
+        ExecuteApplication(*command, occurrence, data);
     }
     return true;
 }
 
-void SimWriter::State::ExecuteApplication(const SimCommandSpec& spec, int occurrence,
+void SimWriter::State::ExecuteApplication(const SimCommandInfo& command, int occurrence,
                                           const uint8_t* data) {
-    const bool refuse = HasFault(Fault::Refuse, spec.name, occurrence);
-    const bool silent = HasFault(Fault::Silent, spec.name, occurrence);
+    const bool refuse = HasFault(Fault::Refuse, command.name, occurrence);
+    const bool silent = HasFault(Fault::Silent, command.name, occurrence);
     const uint8_t status = refuse ? kStatusRefused : kStatusAccepted;
 
-    switch (spec.action) {
+    switch (command.action) {
         case SimAction::Answer: {
             if (silent) return;
             Report64 reply = StatusReply(status);
-            if (std::string(spec.name) == "QueryWriterLevel") {
+            if (std::string(command.name) == "QueryWriterLevel") {
                 const uint32_t level = options.writerLevel;
                 reply[8] = static_cast<uint8_t>(level >> 24);
                 reply[9] = static_cast<uint8_t>(level >> 16);
@@ -118,7 +119,7 @@ void SimWriter::State::ExecuteApplication(const SimCommandSpec& spec, int occurr
                 QueueReply(StatusReply(kStatusAccepted));
                 return;
             }
-            pendingData = PendingData{&spec, reports, record.size() - 1, false, 0, {}};
+            pendingData = PendingData{&command, reports, record.size() - 1, false, 0, {}};
             return;
         }
         case SimAction::LeaveForOther:
@@ -132,9 +133,9 @@ void SimWriter::State::ExecuteApplication(const SimCommandSpec& spec, int occurr
     }
 }
 
-void SimWriter::State::ExecuteBootLoader(const SimCommandSpec& spec, int occurrence,
+void SimWriter::State::ExecuteBootLoader(const SimCommandInfo& command, int occurrence,
                                          const uint8_t* data) {
-    const std::string name = spec.name;
+    const std::string name = command.name;
     const bool refuse = HasFault(Fault::Refuse, name, occurrence);
     const bool silent = HasFault(Fault::Silent, name, occurrence);
     const uint32_t address = RecordPageAddress(data);
@@ -159,7 +160,7 @@ void SimWriter::State::ExecuteBootLoader(const SimCommandSpec& spec, int occurre
     } else if (name == "ProgramApromPage") {
         // A refused page is taken off the bus but not programmed.
         pendingData = PendingData{
-            &spec, kPageReports, record.size() - 1, !refuse && addressValid, address, {}};
+            &command, kPageReports, record.size() - 1, !refuse && addressValid, address, {}};
     } else if (name == "ReadApromChecksum") {
         if (silent) return;
         uint32_t sum = addressValid ? PageChecksum(address) : 0;
@@ -197,7 +198,7 @@ void SimWriter::State::TakeData(const uint8_t* data) {
     pending.bytes.insert(pending.bytes.end(), data, data + 64);
     if (--pending.remaining > 0) return;
 
-    if (pending.spec->action == SimAction::AnswerTwice) {
+    if (pending.command->action == SimAction::AnswerTwice) {
         QueueReply(StatusReply(kStatusAccepted));
     } else if (pending.program) {
         // Programming flash can only clear bits: an unerased page keeps its zeros.

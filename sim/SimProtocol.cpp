@@ -9,7 +9,7 @@ constexpr SimFirmware kBoot = SimFirmware::BootLoader;
 
 // The application's commands: family byte 2 or 3, then kind and word.
 // The boot loader's commands: family byte 05.
-const SimCommandSpec kCommands[] = {
+const SimCommandInfo kCommands[] = {
     {"QueryWriterLevel", kApp, 1, 0x0005000Bu, SimAction::Answer, {0}, 1},
     {"ConnectWriter", kApp, 1, 0x0006000Bu, SimAction::Answer, {0}, 1},
     {"DownData", kApp, 3, 0x00000008u, SimAction::AnswerTwice, {-1}, 1},
@@ -54,25 +54,26 @@ uint32_t RecordPageAddress(const uint8_t* record) {
            static_cast<uint32_t>(record[10]) << 16 | static_cast<uint32_t>(record[11]) << 24;
 }
 
-const SimCommandSpec* DecodeCommand(SimFirmware firmware, const uint8_t* record) {
+const SimCommandInfo* DecodeCommand(SimFirmware firmware, const uint8_t* record) {
     if (!FamilyFits(firmware, record[0])) return nullptr;
     const uint32_t word = RecordWord(record);
-    for (const SimCommandSpec& spec : kCommands) {
-        if (spec.firmware == firmware && spec.kind == record[1] && spec.word == word) return &spec;
+    for (const SimCommandInfo& command : kCommands) {
+        if (command.firmware == firmware && command.kind == record[1] && command.word == word)
+            return &command;
     }
     return nullptr;
 }
 
-bool LengthFits(const SimCommandSpec& spec, uint16_t length) {
-    for (int i = 0; i < spec.lengthCount; ++i) {
-        if (spec.lengths[i] < 0 || spec.lengths[i] == length) return true;
+bool LengthFits(const SimCommandInfo& command, uint16_t length) {
+    for (int i = 0; i < command.lengthCount; ++i) {
+        if (command.lengths[i] < 0 || command.lengths[i] == length) return true;
     }
     return false;
 }
 
-const SimCommandSpec* FindCommand(const std::string& name) {
-    for (const SimCommandSpec& spec : kCommands) {
-        if (name == spec.name) return &spec;
+const SimCommandInfo* FindCommand(const std::string& name) {
+    for (const SimCommandInfo& command : kCommands) {
+        if (name == command.name) return &command;
     }
     return nullptr;
 }

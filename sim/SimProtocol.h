@@ -19,7 +19,7 @@ enum class SimAction {
     LeaveForOther,  // no reply; restarts into the other firmware
 };
 
-struct SimCommandSpec {
+struct SimCommandInfo {
     const char* name;
     SimFirmware firmware;
     uint8_t kind;   // request kind, byte 1
@@ -31,7 +31,7 @@ struct SimCommandSpec {
 
 // The command in `record` as `firmware` reads it, or nullptr when that firmware
 // does not know it.
-const SimCommandSpec* DecodeCommand(SimFirmware firmware, const uint8_t* record);
+const SimCommandInfo* DecodeCommand(SimFirmware firmware, const uint8_t* record);
 
 // Field readers of a command record.
 uint32_t RecordWord(const uint8_t* record);
@@ -39,9 +39,9 @@ uint16_t RecordLength(const uint8_t* record);
 uint32_t RecordPageAddress(const uint8_t* record);
 
 // True when `length` is one the command accepts.
-bool LengthFits(const SimCommandSpec& spec, uint16_t length);
+bool LengthFits(const SimCommandInfo& command, uint16_t length);
 
 // Whether a name is one of the writer's commands (either firmware).
-const SimCommandSpec* FindCommand(const std::string& name);
+const SimCommandInfo* FindCommand(const std::string& name);
 
 }  // namespace vantrel::sim

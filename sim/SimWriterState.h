@@ -54,8 +54,8 @@ struct SimWriter::State {
     // the caller then lets the write time out.
     bool Receive(const uint8_t* data, bool bootLoaderHandle);
     bool HasFault(Fault::Kind kind, const std::string& name, int occurrence) const;
-    void ExecuteApplication(const SimCommandSpec& spec, int occurrence, const uint8_t* data);
-    void ExecuteBootLoader(const SimCommandSpec& spec, int occurrence, const uint8_t* data);
+    void ExecuteApplication(const SimCommandInfo& command, int occurrence, const uint8_t* data);
+    void ExecuteBootLoader(const SimCommandInfo& command, int occurrence, const uint8_t* data);
     void TakeData(const uint8_t* data);
     uint32_t PageChecksum(uint32_t address) const;
 
@@ -86,7 +86,7 @@ struct SimWriter::State {
 
     // Data reports that the firmware still expects after a bulk command.
     struct PendingData {
-        const SimCommandSpec* spec;
+        const SimCommandInfo* command;
         int remaining;
         size_t recordIndex;  // SIZE_MAX once the record was cleared
         bool program;        // program the collected page at `address`

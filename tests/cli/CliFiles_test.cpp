@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
-#include "cli/FirmwareInspection.h"
+#include "cli/FirmwareReport.h"
 #include "cli/Json.h"
 #include "configure/ControlFile.h"
 #include "tests/cli/RunCli.h"

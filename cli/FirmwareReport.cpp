@@ -1,4 +1,4 @@
-#include "cli/FirmwareInspection.h"
+#include "cli/FirmwareReport.h"
 
 #include <cstdio>
 #include <cstring>

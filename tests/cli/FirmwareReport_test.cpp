@@ -1,7 +1,7 @@
 // What inspect reports about Intel HEX text: the tool's own reading by position,
 // and warnings where the text and that reading part ways.
 
-#include "cli/FirmwareInspection.h"
+#include "cli/FirmwareReport.h"
 
 #include <gtest/gtest.h>
 

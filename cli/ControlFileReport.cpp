@@ -1,4 +1,4 @@
-#include "cli/ControlInspection.h"
+#include "cli/ControlFileReport.h"
 
 #include <memory>
 #include <mutex>
