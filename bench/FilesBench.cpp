@@ -21,7 +21,7 @@
 #include "common/Text.h"
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
-#include "tests/support/NoDevicePlatform.h"
+#include "link/NullHidPlatform.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/FirmwareSealer.h"
 #include "upgrade/IntelHexParser.h"
@@ -110,7 +110,7 @@ void BM_FilesLoadFirmwareImage(benchmark::State& state) {
     WriteFile(path, TheFirmware().sealed);
     SilentView view;
     VirtualClock clock;
-    test::NoDevicePlatform platform;
+    NullHidPlatform platform;
     CVantrelCore core(view, clock, platform);
     std::vector<uint8_t> image(kFirmwareImageSize);
     const std::wstring widePath = FromUtf8(path);

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
-#include "cli/NullPlatform.h"
 #include "common/Files.h"
 #include "configure/AnsiText.h"
 #include "configure/ChecksumDisplay.h"
 #include "configure/ControlFile.h"
 #include "configure/IcRules.h"
+#include "link/NullHidPlatform.h"
 
 namespace vantrel::cli {
 
@@ -72,7 +72,7 @@ ControlInspection InspectControlFile(const std::wstring& path, bool wideOptions)
 
     SilentView view;
     RealClock clock;  // nothing here waits
-    NullPlatform platform;
+    NullHidPlatform platform;
     auto core = std::make_unique<CVantrelCore>(view, clock, platform);
     core->ResetStartupState();
     core->m_bWideOptionBlock = wideOptions ? 1 : 0;

@@ -18,6 +18,7 @@
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
 #include "link/HidPlatform.h"
+#include "link/NullHidPlatform.h"
 
 using namespace vantrel;
 
@@ -30,25 +31,6 @@ public:
     void SetControlText(int, const std::wstring&) override {}
     void ShowMessage(const std::wstring&, const std::wstring&, unsigned) override {}
     uint8_t AskProgramMode() override { return 1; }
-};
-
-// Decoding never reaches the link.
-class NoLink : public IHidPlatform {
-public:
-    bool EnumerateInterfaces(std::vector<std::wstring>& paths) override {
-        paths.clear();
-        return true;
-    }
-    bool QueryAttributes(const std::wstring&, HidAttributes&) override { return false; }
-    HidHandle OpenForRead(const std::wstring&) override { return kInvalidHidHandle; }
-    HidHandle OpenForWrite(const std::wstring&) override { return kInvalidHidHandle; }
-    void Close(HidHandle) override {}
-    HidIo Write(HidHandle, const uint8_t*, uint32_t, uint32_t, uint32_t&) override {
-        return HidIo::Refused;
-    }
-    HidIo Read(HidHandle, uint8_t*, uint32_t, uint32_t, uint32_t&) override {
-        return HidIo::Refused;
-    }
 };
 
 }  // namespace
@@ -76,7 +58,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static SilentView view;
     static VirtualClock clock;
-    static NoLink link;
+    static NullHidPlatform link;
     static CVantrelCore* core = new CVantrelCore(view, clock, link);
 
     InputReader input(data, size);

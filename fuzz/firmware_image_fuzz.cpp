@@ -20,7 +20,7 @@
 #include "cipher/Des.h"
 #include "common/Clock.h"
 #include "common/Text.h"
-#include "tests/support/NoDevicePlatform.h"
+#include "link/NullHidPlatform.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/IntelHexParser.h"
 
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     static CountingView view;
     static VirtualClock clock;
-    static test::NoDevicePlatform platform;
+    static NullHidPlatform platform;
     static CVantrelCore core(view, clock, platform);
     std::vector<uint8_t> loaded(kFirmwareImageSize, 0);
     view.messages = 0;

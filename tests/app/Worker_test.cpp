@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
-#include "tests/support/NoDevicePlatform.h"
+#include "link/NullHidPlatform.h"
 #include "tests/support/RecordingView.h"
 
 using namespace vantrel;
-using vantrel::test::NoDevicePlatform;
+using vantrel::NullHidPlatform;
 using vantrel::test::RecordingView;
 
 namespace {
@@ -37,7 +37,7 @@ class WorkerTest : public ::testing::Test {
 protected:
     RecordingView view;
     VirtualClock clock;
-    NoDevicePlatform platform;
+    NullHidPlatform platform;
     RecordingCore core{view, clock, platform};
 
     void Attach(BOOL application, BOOL present) {

@@ -13,8 +13,8 @@
 #include "cli/FirmwareReport.h"
 #include "cli/Json.h"
 #include "configure/ControlFile.h"
+#include "link/NullHidPlatform.h"
 #include "tests/cli/RunCli.h"
-#include "tests/support/NoDevicePlatform.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/TempDir.h"
 #include "upgrade/FirmwareSealer.h"
@@ -63,7 +63,7 @@ TEST_F(CliFilesTest, PackedItemsComeBackThroughTheToolsOwnReader) {
     ASSERT_EQ(LoadControlFile(dir.File(L"out.ctl"), *file), ControlFileResult::Ok);
     RecordingView view;
     VirtualClock clock;
-    NoDevicePlatform platform;
+    NullHidPlatform platform;
     auto core = std::make_unique<CVantrelCore>(view, clock, platform);
     ASSERT_TRUE(core->DecodeConfiguration(*file));
 

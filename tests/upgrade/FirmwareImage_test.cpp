@@ -18,7 +18,7 @@
 #include "app/VantrelCore.h"
 #include "cipher/Des.h"
 #include "common/Files.h"
-#include "tests/support/NoDevicePlatform.h"
+#include "link/NullHidPlatform.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/TempDir.h"
 #include "upgrade/FirmwareDecipher.h"
@@ -27,7 +27,7 @@
 #include "upgrade/IntelHexWriter.h"
 
 using namespace vantrel;
-using vantrel::test::NoDevicePlatform;
+using vantrel::NullHidPlatform;
 using vantrel::test::RecordingView;
 using vantrel::test::TempDir;
 
@@ -293,7 +293,7 @@ protected:
     TempDir dir;
     RecordingView view;
     VirtualClock clock;
-    NoDevicePlatform platform;
+    NullHidPlatform platform;
     CVantrelCore core{view, clock, platform};
     std::vector<uint8_t> image = std::vector<uint8_t>(kFirmwareImageSize, 0);
 };

@@ -1,15 +1,17 @@
 #pragma once
-// A HID platform with no devices at all: every open fails and every transfer is
-// refused. For tests of the core that do not talk to a writer.
+// A HID platform without devices: enumeration finds nothing, every open fails and
+// every transfer is refused. Whatever runs over it can never address a writer:
+// the CLI's inspect decodes files over it, and tests and fuzz targets use it where
+// no link is wanted.
 
 #include <string>
 #include <vector>
 
 #include "link/HidPlatform.h"
 
-namespace vantrel::test {
+namespace vantrel {
 
-class NoDevicePlatform : public IHidPlatform {
+class NullHidPlatform : public IHidPlatform {
 public:
     bool EnumerateInterfaces(std::vector<std::wstring>& paths) override {
         paths.clear();
@@ -27,4 +29,4 @@ public:
     }
 };
 
-}  // namespace vantrel::test
+}  // namespace vantrel
