@@ -15,6 +15,7 @@
 
 #include "app/VantrelCore.h"
 #include "common/Clock.h"
+#include "common/SilentView.h"
 #include "configure/ControlFileWriter.h"
 #include "sim/SimWriter.h"
 
@@ -24,15 +25,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr double kFloorMs = 2 * 2000.0;
-
-class QuietView : public IView {
-public:
-    void SetPaneText(int, const std::wstring&) override {}
-    void SetProgress(int) override {}
-    void SetControlText(int, const std::wstring&) override {}
-    void ShowMessage(const std::wstring&, const std::wstring&, unsigned) override {}
-    uint8_t AskProgramMode() override { return 1; }
-};
 
 // A control file for an asked IC type with every area full, removed at the end.
 class ControlFileOnDisk {
@@ -67,7 +59,7 @@ void BM_ConfigureWithRealClock(benchmark::State& state) {
     for (auto _ : state) {
         RealClock clock;
         sim::SimWriter writer(clock, sim::SimOptions{});
-        QuietView view;
+        SilentView view;
         auto core = std::make_unique<CVantrelCore>(view, clock, writer.Platform());
         core->SetFilePath(file.Path());
 

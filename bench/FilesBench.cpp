@@ -18,6 +18,7 @@
 #include "app/VantrelCore.h"
 #include "cipher/Des.h"
 #include "common/Clock.h"
+#include "common/SilentView.h"
 #include "common/Text.h"
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
@@ -30,15 +31,6 @@
 using namespace vantrel;
 
 namespace {
-
-class SilentView : public IView {
-public:
-    void SetPaneText(int, const std::wstring&) override {}
-    void SetProgress(int) override {}
-    void SetControlText(int, const std::wstring&) override {}
-    void ShowMessage(const std::wstring&, const std::wstring&, unsigned) override {}
-    uint8_t AskProgramMode() override { return 1; }
-};
 
 std::string TempPath(const std::string& name) {
     return (std::filesystem::temp_directory_path() /

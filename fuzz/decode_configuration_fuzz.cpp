@@ -15,6 +15,7 @@
 
 #include "app/VantrelCore.h"
 #include "common/Clock.h"
+#include "common/SilentView.h"
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
 #include "link/HidPlatform.h"
@@ -22,18 +23,7 @@
 
 using namespace vantrel;
 
-namespace {
-
-class SilentView : public IView {
-public:
-    void SetPaneText(int, const std::wstring&) override {}
-    void SetProgress(int) override {}
-    void SetControlText(int, const std::wstring&) override {}
-    void ShowMessage(const std::wstring&, const std::wstring&, unsigned) override {}
-    uint8_t AskProgramMode() override { return 1; }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 namespace {
 
