@@ -73,6 +73,7 @@ public:
     bool DownIC();
     bool SendCommand();
     bool SendCommandWithData(const uint8_t* data);
+    const wchar_t* TransferWithData(const uint8_t* data, bool& accepted);
 
     // ---- Firmware upgrade (upgrade/) ----------------------------------------------
     virtual bool RunFirmwareUpgrade(const std::wstring& path);
