@@ -24,7 +24,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr double kFloorMs = 2 * 2000.0;
+constexpr double kConfigureFloorMs = 2 * 2000.0;
 
 // A control file for an asked IC type with every area full, removed at the end.
 class ControlFileOnDisk {
@@ -71,11 +71,11 @@ void BM_ConfigureWithRealClock(benchmark::State& state) {
             break;
         }
         state.SetIterationTime(seconds);
-        ratioSum += seconds * 1000.0 / kFloorMs;
+        ratioSum += seconds * 1000.0 / kConfigureFloorMs;
     }
     if (state.iterations() > 0) {
         state.counters["ratio"] = ratioSum / static_cast<double>(state.iterations());
-        state.counters["floor_ms"] = kFloorMs;
+        state.counters["floor_ms"] = kConfigureFloorMs;
     }
 }
 

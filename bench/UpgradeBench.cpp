@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr uint32_t kReenumerateMs = 100;
-constexpr double kFloorMs = kPageCount * 10.0 + 2 * kReenumerateMs;
+constexpr double kUpgradeFloorMs = kPageCount * 10.0 + 2 * kReenumerateMs;
 
 // Shows nothing; notes when the writer is back as its application and passes
 // device checks on to the presence thread.
@@ -122,11 +122,11 @@ void BM_UpgradeWithRealClock(benchmark::State& state) {
             break;
         }
         state.SetIterationTime(seconds);
-        ratioSum += seconds * 1000.0 / kFloorMs;
+        ratioSum += seconds * 1000.0 / kUpgradeFloorMs;
     }
     if (state.iterations() > 0) {
         state.counters["ratio"] = ratioSum / static_cast<double>(state.iterations());
-        state.counters["floor_ms"] = kFloorMs;
+        state.counters["floor_ms"] = kUpgradeFloorMs;
     }
 }
 

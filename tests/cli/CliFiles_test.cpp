@@ -25,7 +25,7 @@ using namespace vantrel::test;
 
 namespace {
 
-const char kDescription[] = R"({
+const char kFilesDescription[] = R"({
   "name": "FILE-TEST",
   "key": "F0E1D2C3B4A59687",
   "ic_type": "5",
@@ -56,7 +56,7 @@ protected:
 };
 
 TEST_F(CliFilesTest, PackedItemsComeBackThroughTheToolsOwnReader) {
-    const CliRun pack = Pack(kDescription);
+    const CliRun pack = Pack(kFilesDescription);
     ASSERT_EQ(pack.status, 0) << pack.err;
 
     auto file = std::make_unique<ControlFile>();
@@ -104,7 +104,7 @@ TEST_F(CliFilesTest, PackRefusesWhatItCannotRepresent) {
 }
 
 TEST_F(CliFilesTest, InspectJsonDescribesAPackedFile) {
-    ASSERT_EQ(Pack(kDescription).status, 0);
+    ASSERT_EQ(Pack(kFilesDescription).status, 0);
     const CliRun run = RunCli({"inspect", "--json", Path(L"out.ctl")});
     ASSERT_EQ(run.status, 0) << run.err;
     cli::JsonValue json;
@@ -143,7 +143,7 @@ TEST_F(CliFilesTest, InspectJsonDescribesAPackedFile) {
 }
 
 TEST_F(CliFilesTest, InspectDescribesAFileThatFailsItsChecksInTheDialogsWords) {
-    ASSERT_EQ(Pack(kDescription).status, 0);
+    ASSERT_EQ(Pack(kFilesDescription).status, 0);
     std::vector<uint8_t> bytes = ReadWholeFile(dir.File(L"out.ctl"));
     bytes[100] ^= 1;  // the data region: the second checksum no longer matches
     dir.Write(L"bad.ctl", bytes);

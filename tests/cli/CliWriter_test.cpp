@@ -20,7 +20,7 @@ namespace {
 
 // A type '7' IC (the operator is asked for the programming mode) with EEPROM
 // contents, so every step of the sequence runs.
-const char kDescription[] = R"({
+const char kWriterDescription[] = R"({
   "name": "CLI-TEST-IC",
   "key": "0123456789ABCDEF",
   "ic_type": "7",
@@ -41,7 +41,7 @@ protected:
     std::string Path(const wchar_t* name) { return Arg(dir.File(name)); }
 
     std::string PackedControlFile() {
-        dir.Write(L"ic.json", std::string(kDescription));
+        dir.Write(L"ic.json", std::string(kWriterDescription));
         const CliRun pack = RunCli({"pack", Path(L"ic.json"), "-o", Path(L"ic.ctl")});
         EXPECT_EQ(pack.status, 0) << pack.err;
         return Path(L"ic.ctl");
