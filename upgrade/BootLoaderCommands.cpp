@@ -108,6 +108,16 @@ void ShowFailure(CVantrelCore& core, Outcome outcome) {
     core.m_view.ShowMessage(text, kMsgCaption, kMbSystemModal);
 }
 
+// Builds one of the three page commands (erase, program, checksum read) in the
+// command record and runs its transaction while holding the link.
+Outcome RunPageCommand(CVantrelCore& core, uint8_t request, uint32_t pageAddress,
+                       Exchange& exchange) {
+    LinkTransaction guard(core);
+    SetCommandHeader(core.m_commandRecord, kBootLoaderFamily, request, kPageCommandWord, 2);
+    SetPageAddress(core.m_commandRecord, pageAddress);
+    return Transact(core, exchange);
+}
+
 }  // namespace
 
 bool CVantrelCore::EraseApromPage(uint32_t pageAddress) {
@@ -115,13 +125,7 @@ bool CVantrelCore::EraseApromPage(uint32_t pageAddress) {
     uint8_t reply[64];
     Exchange exchange;
     exchange.reply = reply;
-    Outcome outcome;
-    {
-        LinkTransaction guard(*this);
-        SetCommandHeader(m_commandRecord, kBootLoaderFamily, kEraseRequest, kPageCommandWord, 2);
-        SetPageAddress(m_commandRecord, pageAddress);
-        outcome = Transact(*this, exchange);
-    }
+    const Outcome outcome = RunPageCommand(*this, kEraseRequest, pageAddress, exchange);
     if (outcome != Outcome::Done) {
         ShowFailure(*this, outcome);
         return false;
@@ -134,13 +138,7 @@ bool CVantrelCore::EraseApromPage(uint32_t pageAddress) {
 bool CVantrelCore::ProgramApromPage(uint32_t pageAddress, const uint8_t* page) {
     Exchange exchange;
     exchange.page = page;
-    Outcome outcome;
-    {
-        LinkTransaction guard(*this);
-        SetCommandHeader(m_commandRecord, kBootLoaderFamily, kProgramRequest, kPageCommandWord, 2);
-        SetPageAddress(m_commandRecord, pageAddress);
-        outcome = Transact(*this, exchange);
-    }
+    const Outcome outcome = RunPageCommand(*this, kProgramRequest, pageAddress, exchange);
     ShowFailure(*this, outcome);
     return outcome == Outcome::Done;
 }
@@ -150,13 +148,7 @@ bool CVantrelCore::ReadApromChecksum(uint32_t pageAddress, uint32_t& checksum) {
     Exchange exchange;
     exchange.reply = reply;
     exchange.clearReply = true;
-    Outcome outcome;
-    {
-        LinkTransaction guard(*this);
-        SetCommandHeader(m_commandRecord, kBootLoaderFamily, kChecksumRequest, kPageCommandWord, 2);
-        SetPageAddress(m_commandRecord, pageAddress);
-        outcome = Transact(*this, exchange);
-    }
+    const Outcome outcome = RunPageCommand(*this, kChecksumRequest, pageAddress, exchange);
     if (outcome != Outcome::Done) {
         ShowFailure(*this, outcome);
         return false;
