@@ -44,6 +44,18 @@ Ready WaitReady(int fd, short events, Clock::time_point deadline) {
     }
 }
 
+// The outcome of a transfer whose wait for the device did not end ready.
+HidIo OutcomeOfWait(Ready ready) {
+    switch (ready) {
+        case Ready::TimedOut:
+            return HidIo::TimedOut;
+        case Ready::BadHandle:
+            return HidIo::Refused;
+        default:
+            return HidIo::CompletedWithError;  // the device has gone
+    }
+}
+
 Clock::time_point DeadlineIn(uint32_t timeoutMs) {
     return Clock::now() + std::chrono::milliseconds(timeoutMs);
 }
@@ -112,16 +124,8 @@ HidIo HidrawPlatform::Write(HidHandle handle, const uint8_t* report, uint32_t le
     if (handle == kInvalidHidHandle) return HidIo::Refused;
     const auto deadline = DeadlineIn(timeoutMs);
     for (;;) {
-        switch (WaitReady(fd, POLLOUT, deadline)) {
-            case Ready::TimedOut:
-                return HidIo::TimedOut;
-            case Ready::BadHandle:
-                return HidIo::Refused;
-            case Ready::Gone:
-                return HidIo::CompletedWithError;
-            case Ready::Yes:
-                break;
-        }
+        const Ready ready = WaitReady(fd, POLLOUT, deadline);
+        if (ready != Ready::Yes) return OutcomeOfWait(ready);
         const ssize_t written = ::write(fd, report, length);
         if (written >= 0) {
             transferred = static_cast<uint32_t>(written);
@@ -139,16 +143,8 @@ HidIo HidrawPlatform::Read(HidHandle handle, uint8_t* report, uint32_t length, u
     if (handle == kInvalidHidHandle || length < 1) return HidIo::Refused;
     const auto deadline = DeadlineIn(timeoutMs);
     for (;;) {
-        switch (WaitReady(fd, POLLIN, deadline)) {
-            case Ready::TimedOut:
-                return HidIo::TimedOut;
-            case Ready::BadHandle:
-                return HidIo::Refused;
-            case Ready::Gone:
-                return HidIo::CompletedWithError;
-            case Ready::Yes:
-                break;
-        }
+        const Ready ready = WaitReady(fd, POLLIN, deadline);
+        if (ready != Ready::Yes) return OutcomeOfWait(ready);
         const ssize_t got = ::read(fd, report + 1, length - 1);
         if (got > 0) {
             report[0] = 0;  // the report id that hidraw leaves out
