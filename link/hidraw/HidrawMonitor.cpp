@@ -3,12 +3,51 @@
 #include <libudev.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 #include "common/Types.h"
+#include "link/hidraw/HidrawEventMerge.h"
 #include "link/hidraw/HidrawNames.h"
 
 namespace vantrel::hidraw {
+
+namespace {
+
+udev_monitor* Listen(udev* context, const char* source) {
+    udev_monitor* monitor = udev_monitor_new_from_netlink(context, source);
+    if (monitor == nullptr) return nullptr;
+    if (udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
+        udev_monitor_enable_receiving(monitor) < 0) {
+        udev_monitor_unref(monitor);
+        return nullptr;
+    }
+    return monitor;
+}
+
+uint64_t NowMs() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::string Text(const char* value) { return value ? std::string(value) : std::string(); }
+
+// The change one waiting event of `monitor` makes, if any; false when nothing waits.
+bool ReceiveOne(udev_monitor* monitor, std::optional<HidrawDeviceChange>& change) {
+    pollfd entry{udev_monitor_get_fd(monitor), POLLIN, 0};
+    if (::poll(&entry, 1, 0) <= 0) return false;
+    udev_device* device = udev_monitor_receive_device(monitor);
+    if (device == nullptr) return false;
+    change =
+        DeviceChangeFor(Text(udev_device_get_action(device)), Text(udev_device_get_syspath(device)),
+                        Text(udev_device_get_devnode(device)));
+    udev_device_unref(device);
+    return true;
+}
+
+}  // namespace
 
 std::optional<HidrawDeviceChange> DeviceChangeFor(const std::string& action,
                                                   const std::string& syspath,
@@ -26,47 +65,68 @@ std::optional<HidrawDeviceChange> DeviceChangeFor(const std::string& action,
     return change;
 }
 
-HidrawMonitor::HidrawMonitor() {
+HidrawMonitor::HidrawMonitor() : m_merge(std::make_unique<HidrawEventMerge>()) {
     m_udev = udev_new();
     if (m_udev == nullptr) return;
-    // Events from udev itself, after its rules have run (so permissions are set).
-    m_monitor = udev_monitor_new_from_netlink(m_udev, "udev");
-    if (m_monitor == nullptr) return;
-    if (udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "hidraw", nullptr) < 0 ||
-        udev_monitor_enable_receiving(m_monitor) < 0) {
-        udev_monitor_unref(m_monitor);
-        m_monitor = nullptr;
-    }
+    m_kernel = Listen(m_udev, "kernel");
+    m_udevd = Listen(m_udev, "udev");
 }
 
 HidrawMonitor::~HidrawMonitor() {
-    if (m_monitor != nullptr) udev_monitor_unref(m_monitor);
+    if (m_kernel != nullptr) udev_monitor_unref(m_kernel);
+    if (m_udevd != nullptr) udev_monitor_unref(m_udevd);
     if (m_udev != nullptr) udev_unref(m_udev);
 }
 
-int HidrawMonitor::Fd() const { return m_monitor ? udev_monitor_get_fd(m_monitor) : -1; }
+bool HidrawMonitor::UdevdRunning() const {
+    // libudev's own test: udevd's control socket exists.
+    udev_queue* queue = udev_queue_new(m_udev);
+    if (queue == nullptr) return false;
+    const bool active = udev_queue_get_udev_is_active(queue) != 0;
+    udev_queue_unref(queue);
+    return active;
+}
+
+void HidrawMonitor::Receive(uint64_t nowMs) {
+    std::optional<HidrawDeviceChange> change;
+    if (m_kernel != nullptr) {
+        bool udevd = false;
+        bool asked = false;
+        while (ReceiveOne(m_kernel, change)) {
+            if (!change) continue;
+            if (!asked) {
+                udevd = m_udevd != nullptr && UdevdRunning();
+                asked = true;
+            }
+            m_merge->FromKernel(*change, udevd, nowMs);
+        }
+    }
+    if (m_udevd != nullptr) {
+        while (ReceiveOne(m_udevd, change))
+            if (change) m_merge->FromUdev(*change, nowMs);
+    }
+}
 
 std::vector<HidrawDeviceChange> HidrawMonitor::TakeChanges(int timeoutMs) {
-    std::vector<HidrawDeviceChange> changes;
-    if (m_monitor == nullptr) return changes;
-    int wait = timeoutMs;
+    if (!IsListening()) return {};
+    const uint64_t deadline = NowMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
     for (;;) {
-        pollfd entry{Fd(), POLLIN, 0};
-        const int ready = ::poll(&entry, 1, wait);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) break;
-        udev_device* device = udev_monitor_receive_device(m_monitor);
-        if (device == nullptr) break;
-        auto text = [](const char* value) { return value ? std::string(value) : std::string(); };
-        if (auto change = DeviceChangeFor(text(udev_device_get_action(device)),
-                                          text(udev_device_get_syspath(device)),
-                                          text(udev_device_get_devnode(device)))) {
-            changes.push_back(std::move(*change));
-        }
-        udev_device_unref(device);
-        wait = 0;  // take what else is waiting, without waiting again
+        const uint64_t now = NowMs();
+        Receive(now);
+        std::vector<HidrawDeviceChange> due = m_merge->TakeDue(now);
+        if (!due.empty() || now >= deadline) return due;
+
+        // Wait for either socket, or for a held change to fall due.
+        uint64_t until = deadline;
+        if (auto next = m_merge->NextDue()) until = std::min(until, *next);
+        pollfd entries[2];
+        nfds_t count = 0;
+        for (udev_monitor* monitor : {m_kernel, m_udevd})
+            if (monitor != nullptr)
+                entries[count++] = pollfd{udev_monitor_get_fd(monitor), POLLIN, 0};
+        const int wait = static_cast<int>(until > now ? until - now : 0);
+        if (::poll(entries, count, wait) < 0 && errno != EINTR) return due;
     }
-    return changes;
 }
 
 }  // namespace vantrel::hidraw
