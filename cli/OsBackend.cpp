@@ -8,7 +8,7 @@
 
 #include "cli/OsBackend.h"
 
-#include "common/Text.h"
+#include "cli/AccessHint.h"
 
 #ifdef _WIN32
 #include "link/win32/WinHidPlatform.h"
@@ -66,12 +66,12 @@ public:
     }
 
     std::wstring InaccessibleWriterHint() override {
-        std::wstring hint;
+        std::vector<UnopenableWriter> writers;
         for (const hidraw::InaccessibleNode& node : m_platform.InaccessibleWriterNodes()) {
-            if (!hint.empty()) hint += L"\n";
-            hint += FromUtf8(hidraw::DescribeInaccessibleNode(node));
+            writers.push_back(UnopenableWriter{node.devnode, node.error});
         }
-        return hint;
+        if (writers.empty()) return std::wstring();
+        return DescribeUnopenableWriters(writers, FindInstalledUdevRule(UdevRuleFolders()));
     }
 
 private:

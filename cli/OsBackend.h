@@ -22,7 +22,7 @@ public:
     virtual std::unique_ptr<IDeviceEventSource> MakeEvents(IHidPlatform& platform,
                                                            IClock& clock) = 0;
     // When no writer was found: a plain explanation if a writer is attached but
-    // cannot be opened (and how to fix it); empty otherwise.
+    // cannot be opened (and how to fix it), for standard error; empty otherwise.
     virtual std::wstring InaccessibleWriterHint() { return std::wstring(); }
 };
 

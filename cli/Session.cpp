@@ -242,7 +242,7 @@ int RunWriterCommand(const Options& options) {
         // all; say what stands in the way.
         if (status != 0 && os && !session.WriterFound()) {
             const std::wstring hint = os->InaccessibleWriterHint();
-            if (!hint.empty()) session.Print(hint);
+            if (!hint.empty()) StandardError().Write(hint);
         }
     }
 

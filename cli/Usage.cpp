@@ -1,8 +1,10 @@
 #include "cli/Usage.h"
 
+#include "common/Version.h"
+
 namespace vantrel::cli {
 
-const wchar_t* const kVersionText = L"vantrel-cli 1.1.0.0";
+const wchar_t* const kVersionText = L"vantrel-cli " VANTREL_VERSION_TEXT;
 
 std::wstring UsageText() {
     return LR"(Usage: vantrel-cli [OPTIONS] COMMAND [ARGS]

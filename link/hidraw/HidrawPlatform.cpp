@@ -174,15 +174,4 @@ std::vector<InaccessibleNode> HidrawPlatform::InaccessibleWriterNodes(uint16_t v
     return found;
 }
 
-std::string DescribeInaccessibleNode(const InaccessibleNode& node) {
-    std::string text = "writer found at " + node.devnode + " but it cannot be opened";
-    if (node.error == EACCES || node.error == EPERM) {
-        return text +
-               " (permission denied): install packaging/linux/60-vantrel.rules into "
-               "/etc/udev/rules.d/, run 'udevadm control --reload' and 'udevadm trigger', "
-               "then plug the writer in again";
-    }
-    return text + " (" + std::strerror(node.error) + ")";
-}
-
 }  // namespace vantrel::hidraw

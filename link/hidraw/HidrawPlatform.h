@@ -57,8 +57,4 @@ private:
     std::vector<HidrawNode> m_nodes;
 };
 
-// The plain explanation of an inaccessible writer node for the operator, e.g.
-// "writer found at /dev/hidraw3 but it cannot be opened (permission denied): ...".
-std::string DescribeInaccessibleNode(const InaccessibleNode& node);
-
 }  // namespace vantrel::hidraw
