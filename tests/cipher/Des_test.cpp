@@ -86,6 +86,54 @@ TEST(Des, MatchesOpenSslVectorsBothWays) {
     EXPECT_GE(vectors, 10);
 }
 
+TEST(Des, BulkCallsMatchBlockByBlockAndLeaveTheLastBlock) {
+    std::vector<uint8_t> input(8 * 7);
+    for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<uint8_t>(i * 29 + 3);
+    for (size_t count : {size_t{1}, size_t{2}, size_t{7}}) {
+        CDes bulk, single;
+        bulk.SetKey(kFipsKey.data());
+        single.SetKey(kFipsKey.data());
+        std::vector<uint8_t> enciphered(8 * count), deciphered(8 * count);
+        bulk.EncryptBlocks(input.data(), enciphered.data(), count);
+        bulk.DecryptBlocks(input.data(), deciphered.data(), count);
+        for (size_t k = 0; k < count; ++k) {
+            single.EncryptBlock(input.data() + 8 * k);
+            single.DecryptBlock(input.data() + 8 * k);
+            EXPECT_EQ(Bytes(enciphered.data() + 8 * k, 8), Bytes(single.m_encryptedBlock, 8));
+            EXPECT_EQ(Bytes(deciphered.data() + 8 * k, 8), Bytes(single.m_decryptedBlock, 8));
+        }
+        EXPECT_EQ(std::memcmp(&bulk.m_encryptedBits, &single.m_encryptedBits, 64), 0) << count;
+        EXPECT_EQ(std::memcmp(&bulk.m_decryptedBits, &single.m_decryptedBits, 64), 0) << count;
+        EXPECT_EQ(Bytes(bulk.m_decryptedBlock, 8), Bytes(single.m_decryptedBlock, 8)) << count;
+
+        // In place, and back again.
+        std::vector<uint8_t> buffer = enciphered;
+        bulk.DecryptBlocks(buffer.data(), buffer.data(), count);
+        EXPECT_EQ(buffer, Bytes(input.data(), 8 * count)) << count;
+    }
+    CDes untouched;
+    untouched.SetKey(kFipsKey.data());
+    untouched.DecryptBlocks(input.data(), nullptr, 0);
+    EXPECT_EQ(Bytes(untouched.m_decryptedBlock, 8), std::vector<uint8_t>(8, 0));
+}
+
+TEST(Des, ChangingTheKeyBackAndForthUsesTheKeyInForce) {
+    const std::vector<uint8_t> other = Hex("0E329232EA6D0D73");
+    CDes des, fresh;
+    fresh.SetKey(other.data());
+    des.SetKey(kFipsKey.data());
+    des.SetKey(other.data());
+    EXPECT_EQ(std::memcmp(des.m_roundKeys, fresh.m_roundKeys, sizeof des.m_roundKeys), 0);
+    des.EncryptBlock(kFipsPlain.data());
+    EXPECT_EQ(Bytes(des.m_encryptedBlock, 8), Hex("31AA59FEB64386A6"));
+    des.SetKey(kFipsKey.data());
+    std::memset(des.m_roundKeys, 0, sizeof des.m_roundKeys);
+    des.SetKey(kFipsKey.data());  // the same key again shows its schedule again
+    EXPECT_EQ(RoundKeyHex(des.m_roundKeys[0]), "1B02EFFC7072");
+    des.EncryptBlock(kFipsPlain.data());
+    EXPECT_EQ(Bytes(des.m_encryptedBlock, 8), kFipsCipher);
+}
+
 TEST(Des, ParityBitsOfTheKeyAreIgnored) {
     std::vector<uint8_t> flipped = kFipsKey;
     for (uint8_t& byte : flipped) byte ^= 0x01;
