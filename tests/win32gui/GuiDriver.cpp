@@ -6,6 +6,9 @@
 //   WORK_DIR        an empty scratch folder; the tools and the sample files are put
 //                   into folders with Chinese names inside it
 //   SCREENSHOT_DIR  where the .bmp screenshots go
+//        vantrel_gui_driver.exe --start-up TOOL
+//   only starts TOOL (an installed Vantrel.exe), checks its start-up state and
+//   closes it
 // Exit status: 0 when every check passed, 1 otherwise, 2 for a usage error.
 
 #include <windows.h>
@@ -33,8 +36,15 @@ std::wstring Install(const std::wstring& from, const std::wstring& to, const std
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 3 && std::wstring(argv[1]) == L"--start-up") {
+        gui::Report report;
+        gui::RunStartUpSession(argv[2], report);
+        return report.Failures() == 0 ? 0 : 1;
+    }
     if (argc != 4) {
-        gui::Say(L"usage: vantrel_gui_driver.exe BIN_DIR WORK_DIR SCREENSHOT_DIR");
+        gui::Say(
+            L"usage: vantrel_gui_driver.exe BIN_DIR WORK_DIR SCREENSHOT_DIR\n"
+            L"       vantrel_gui_driver.exe --start-up TOOL");
         return 2;
     }
     const std::wstring binDir = argv[1];

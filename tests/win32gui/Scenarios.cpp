@@ -271,6 +271,15 @@ void RunNoWriterSession(const Setup& setup, Report& report) {
     CheckNormalEnd(tool, report, L"the close box");
 }
 
+void RunStartUpSession(const std::wstring& tool, Report& report) {
+    Say(L"== " + tool + L": start-up without a writer");
+    Session session(report);
+    if (!session.Launch(tool)) return;
+    CheckStartState(session, report, L"writer unconnect");
+    ::PostMessageW(session.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    CheckNormalEnd(session, report, L"the close box");
+}
+
 void RunEscapeSession(const Setup& setup, Report& report) {
     Say(L"== Vantrel.exe ended with Esc");
     Session tool(report);

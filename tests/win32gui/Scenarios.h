@@ -23,6 +23,10 @@ void RunSimulatedWriterSession(const Setup& setup, Report& report);
 // open-file dialog, and the close box.
 void RunNoWriterSession(const Setup& setup, Report& report);
 
+// An installed Vantrel.exe (its full path): the start-up state without a writer,
+// and a normal end through the close box.
+void RunStartUpSession(const std::wstring& tool, Report& report);
+
 // Vantrel.exe ended with the Esc key.
 void RunEscapeSession(const Setup& setup, Report& report);
 
