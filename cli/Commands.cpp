@@ -13,6 +13,7 @@
 #include "cli/FirmwareReport.h"
 #include "cli/Json.h"
 #include "cli/PackDescription.h"
+#include "cli/ShownText.h"
 #include "common/Text.h"
 #include "configure/AnsiText.h"
 #include "configure/ControlFile.h"
@@ -58,22 +59,24 @@ bool IsControlFile(const std::wstring& path, uint64_t length) {
     return length == kControlFileLength;
 }
 
-std::string Json(const std::wstring& text) { return JsonQuote(ToUtf8(text)); }
-
 std::wstring IcTypeText(uint8_t type) { return AnsiToWide(&type, 1); }
 
+// A wide text as a JSON text (UTF-8); a path keeps its bytes in view as \xNN.
+std::string Utf8(const std::wstring& text) { return ToUtf8(text); }
+std::string PathText(const std::wstring& path) { return ToUtf8(ShownPath(path)); }
+
 void PrintControlJson(const std::wstring& path, const ControlInspection& r) {
-    std::string j = "{\n  \"kind\": \"control\",\n  \"file\": " + Json(path) + ",\n";
-    j += "  \"ic_name\": " + (r.headerRead ? Json(r.icName) : std::string("null")) + ",\n";
+    OrderedJson j;
+    j["kind"] = "control";
+    j["file"] = PathText(path);
+    j["ic_name"] = r.headerRead ? OrderedJson(Utf8(r.icName)) : OrderedJson();
     auto number = [&](const char* name, uint64_t value) {
-        j += std::string("  \"") + name +
-             "\": " + (r.decoded ? std::to_string(value) : std::string("null")) + ",\n";
+        j[name] = r.decoded ? OrderedJson(value) : OrderedJson();
     };
-    j += "  \"ic_type\": " + (r.decoded ? Json(IcTypeText(r.icType)) : std::string("null")) + ",\n";
+    j["ic_type"] = r.decoded ? OrderedJson(Utf8(IcTypeText(r.icType))) : OrderedJson();
     number("program_words", r.programWords);
     number("eeprom_count", r.eepromCount);
-    j += "  \"family_number\": " +
-         (r.decoded ? std::to_string(r.familyNumber) : std::string("null")) + ",\n";
+    j["family_number"] = r.decoded ? OrderedJson(r.familyNumber) : OrderedJson();
     number("command_family", r.commandFamily);
     number("low_mask", r.lowMask);
     number("high_shift", r.highShift);
@@ -81,25 +84,22 @@ void PrintControlJson(const std::wstring& path, const ControlInspection& r) {
     number("family_tag", r.familyTag);
     number("pack_flag", r.packFlag);
     number("leve", r.leve);
-    j += std::string("  \"asks_program_mode\": ") +
-         (r.decoded ? (r.asksProgramMode ? "true" : "false") : "null") + ",\n";
-    j += "  \"checksum_moe\": " + (r.decoded ? Json(r.checksumMoe) : std::string("null")) + ",\n";
-    j += "  \"checksum_memory\": " + (r.decoded ? Json(r.checksumMemory) : std::string("null")) +
-         ",\n";
-    j += std::string("  \"valid\": ") + (r.valid ? "true" : "false");
-    if (!r.valid) j += ",\n  \"error\": " + Json(r.error);
-    j += "\n}\n";
-    StandardOutput().Write(FromUtf8(j));
+    j["asks_program_mode"] = r.decoded ? OrderedJson(r.asksProgramMode) : OrderedJson();
+    j["checksum_moe"] = r.decoded ? OrderedJson(Utf8(r.checksumMoe)) : OrderedJson();
+    j["checksum_memory"] = r.decoded ? OrderedJson(Utf8(r.checksumMemory)) : OrderedJson();
+    j["valid"] = r.valid;
+    if (!r.valid) j["error"] = Utf8(r.error);
+    StandardOutput().WriteUtf8(JsonText(j));
 }
 
 void PrintControlText(const std::wstring& path, const ControlInspection& r) {
-    Print(L"control file: " + path);
-    if (r.headerRead) Print(L"IC name: " + r.icName);
+    Print(L"control file: " + ShownPath(path));
+    if (r.headerRead) Print(L"IC name: " + ShownText(r.icName));
     if (!r.valid) {
         Print(L"not valid: " + r.error);
         return;
     }
-    Print(L"IC type: " + IcTypeText(r.icType));
+    Print(L"IC type: " + ShownText(IcTypeText(r.icType)));
     Print(L"program words: " + std::to_wstring(r.programWords));
     Print(L"EEPROM entries: " + std::to_wstring(r.eepromCount));
     Print(L"family number: " + std::to_wstring(r.familyNumber));
@@ -109,35 +109,30 @@ void PrintControlText(const std::wstring& path, const ControlInspection& r) {
           Hex2(r.familyTag) + L", pack flag " + std::to_wstring(r.packFlag));
     Print(L"level byte: " + Hex2(r.leve));
     Print(std::wstring(L"asks for the programming mode: ") + (r.asksProgramMode ? L"yes" : L"no"));
-    Print(L"M+O+E：" + r.checksumMoe);
-    Print(L"MEMORY：" + r.checksumMemory);
+    Print(L"M+O+E：" + ShownText(r.checksumMoe));
+    Print(L"MEMORY：" + ShownText(r.checksumMemory));
     Print(L"valid: yes");
 }
 
 void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r, bool plain) {
-    std::string j = "{\n  \"kind\": \"firmware\",\n  \"file\": " + Json(path) + ",\n";
-    j += "  \"records\": " + std::to_string(r.records) + ",\n";
-    j += "  \"data_records\": " + std::to_string(r.dataRecords) + ",\n";
-    j += "  \"data_bytes\": " + std::to_string(r.dataBytes) + ",\n";
-    j += "  \"address_min\": " + (r.anyData ? std::to_string(r.lowestAddress) : "null") + ",\n";
-    j += "  \"address_max\": " + (r.anyData ? std::to_string(r.highestAddress) : "null") + ",\n";
-    j += "  \"bytes_outside_image\": " + std::to_string(r.bytesOutsideImage) + ",\n";
-    j += std::string("  \"end_record\": ") + (r.endRecord ? "true" : "false") + ",\n";
-    j += std::string("  \"enciphered\": ") + (plain ? "false" : "true") + ",\n";
-    j += "  \"bad_checksum_lines\": [";
-    for (size_t i = 0; i < r.badChecksumLines.size(); ++i) {
-        j += (i ? ", " : "") + std::to_string(r.badChecksumLines[i]);
-    }
-    j += "],\n  \"warnings\": [";
-    for (size_t i = 0; i < r.warnings.size(); ++i) {
-        j += (i ? ", " : "") + JsonQuote(r.warnings[i]);
-    }
-    j += "]\n}\n";
-    StandardOutput().Write(FromUtf8(j));
+    OrderedJson j;
+    j["kind"] = "firmware";
+    j["file"] = PathText(path);
+    j["records"] = r.records;
+    j["data_records"] = r.dataRecords;
+    j["data_bytes"] = r.dataBytes;
+    j["address_min"] = r.anyData ? OrderedJson(r.lowestAddress) : OrderedJson();
+    j["address_max"] = r.anyData ? OrderedJson(r.highestAddress) : OrderedJson();
+    j["bytes_outside_image"] = r.bytesOutsideImage;
+    j["end_record"] = r.endRecord;
+    j["enciphered"] = !plain;
+    j["bad_checksum_lines"] = r.badChecksumLines;
+    j["warnings"] = r.warnings;
+    StandardOutput().WriteUtf8(JsonText(j));
 }
 
 void PrintFirmwareText(const std::wstring& path, const FirmwareInspection& r, bool plain) {
-    Print(L"firmware file: " + path);
+    Print(L"firmware file: " + ShownPath(path));
     if (plain) {
         Print(
             L"not enciphered: this is plain Intel HEX text; make a firmware file of it with "
@@ -192,7 +187,7 @@ int RunPack(const Options& options) {
         Problem(L"cannot read '" + options.file + L"'");
         return 2;
     }
-    JsonValue description;
+    Json description;
     std::string error;
     ControlFileContents contents;
     if (!ParseJson(std::string(bytes.begin(), bytes.end()), description, error) ||
@@ -205,9 +200,10 @@ int RunPack(const Options& options) {
         Problem(L"cannot write '" + options.output + L"'");
         return 1;
     }
-    Print(L"wrote " + options.output + L" (" + std::to_wstring(file.size()) + L" bytes): IC " +
-          AnsiToWide(contents.name, 16) + L", type " + IcTypeText(contents.icDescriptor[9]) +
-          L", " + std::to_wstring(contents.programWords.size()) + L" program words, " +
+    Print(L"wrote " + ShownPath(options.output) + L" (" + std::to_wstring(file.size()) +
+          L" bytes): IC " + ShownText(AnsiToWide(contents.name, 16)) + L", type " +
+          ShownText(IcTypeText(contents.icDescriptor[9])) + L", " +
+          std::to_wstring(contents.programWords.size()) + L" program words, " +
           std::to_wstring(contents.eepromBytes.size()) + L" EEPROM entries");
     return 0;
 }

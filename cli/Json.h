@@ -1,42 +1,28 @@
 #pragma once
-// A small JSON reader for the pack descriptions, and the quoting that the JSON
-// output of inspect needs. Texts are UTF-8; numbers keep their written form so
-// that whole numbers up to 64 bits read exactly.
+// JSON in vantrel-cli, through nlohmann-json: the reader of pack descriptions, with
+// the refusals a description needs, and the writer of the JSON output.
 
-#include <cstdint>
-#include <map>
-#include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace vantrel::cli {
 
-class JsonValue {
-public:
-    enum class Type { Null, Bool, Number, String, Array, Object };
+// A parsed document.
+using Json = nlohmann::json;
+// A document to print: members keep the order in which they were set.
+using OrderedJson = nlohmann::ordered_json;
 
-    Type type = Type::Null;
-    bool boolean = false;
-    // The number as written (Number), or the decoded text (String).
-    std::string text;
-    std::vector<JsonValue> items;
-    // Members in the order written; names are unique.
-    std::vector<std::pair<std::string, JsonValue>> members;
+// Objects and arrays nested deeper than this are refused (a description needs 3).
+constexpr int kMaxJsonDepth = 64;
 
-    bool IsNull() const { return type == Type::Null; }
-    // The member `name` of an object, or nullptr.
-    const JsonValue* Find(const std::string& name) const;
-    // A Number that is a whole number in [0, 2^64): true with `value`.
-    bool AsUnsigned(uint64_t& value) const;
-};
+// Parses a whole document. A byte-order mark at the start is skipped; a member
+// name that appears twice in one object is refused (the reader would otherwise
+// keep one of the two values without a word), and so is nesting deeper than
+// kMaxJsonDepth. On failure returns false with `error` naming the place.
+bool ParseJson(const std::string& text, Json& value, std::string& error);
 
-// Parses a whole document. On failure returns false with `error` naming the line
-// and column. Nesting is limited so that a hostile file cannot exhaust the stack.
-bool ParseJson(const std::string& text, JsonValue& value, std::string& error);
-
-// The text as a JSON string literal, quotes included (UTF-8 passes through; control
-// characters, quotes and backslashes are escaped).
-std::string JsonQuote(const std::string& utf8);
+// The document as text: two-space indent, UTF-8 as it is, control characters,
+// quotes and backslashes escaped, and a line end after the last brace.
+std::string JsonText(const OrderedJson& value);
 
 }  // namespace vantrel::cli

@@ -1,6 +1,6 @@
 // vantrel-cli: the command-line front end. Natively the entry point is main with
-// UTF-8 arguments; the Windows console build links with -municode and starts at
-// wmain with wide arguments.
+// byte arguments (kept byte for byte, see FromNativeBytes); the Windows console build links with
+// -municode and starts at wmain with wide arguments.
 
 #include <string>
 #include <vector>
@@ -24,7 +24,7 @@ int RunCli(const std::vector<std::wstring>& args) {
         return 2;
     }
     if (options.help) {
-        StandardOutput().Write(UsageText());
+        StandardOutput().Write(CommandHelp(options.helpTopic));
         return 0;
     }
     if (options.version) {
@@ -54,7 +54,7 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
     std::vector<std::wstring> args;
-    for (int i = 1; i < argc; ++i) args.push_back(vantrel::FromUtf8(argv[i]));
+    for (int i = 1; i < argc; ++i) args.push_back(vantrel::FromNativeBytes(argv[i]));
     return RunCli(args);
 }
 #endif

@@ -8,8 +8,10 @@
 
 namespace vantrel::cli {
 
-enum class Command { None, Status, Configure, Upgrade, Inspect, Pack, Seal };
+enum class Command { None, Status, Configure, Upgrade, Inspect, Pack, Seal, Help };
 enum class ClockKind { Real, Virtual };
+// -q: only errors and the result; -v: also each step as it starts.
+enum class Verbosity { Quiet, Normal, Verbose };
 
 struct Options {
     Command command = Command::None;
@@ -18,8 +20,12 @@ struct Options {
     // -o FILE of pack and seal.
     std::wstring output;
 
+    // --help, -h, `help` and `COMMAND --help`: the help of `helpTopic`, or the whole
+    // help when it is Command::None.
     bool help = false;
+    Command helpTopic = Command::None;
     bool version = false;
+    Verbosity verbosity = Verbosity::Normal;
 
     // Answer of the programming-mode question: 0 ask (or six-wire when nobody can be
     // asked), 1 six-wire, 2 five-wire.
@@ -40,8 +46,8 @@ struct Options {
 };
 
 // Parses the arguments (without the program name). On a usage error returns false
-// with a one-line `error` that names the problem. --help and --version succeed
-// without a command.
+// with a one-line `error` that names the problem (and, for a mistyped command or
+// option, the nearest one). --help and --version succeed without a command.
 bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::wstring& error);
 
 // Reads a decimal or 0x-prefixed hexadecimal number; the whole text must be the
@@ -50,5 +56,9 @@ bool ParseUint32(const std::wstring& text, uint32_t& value);
 
 // The name of a command as typed ("status", ...).
 const wchar_t* CommandName(Command command);
+
+// The candidate nearest to a mistyped word (at most two edits away, and fewer than
+// the word has letters), or an empty text.
+std::wstring NearestName(const std::wstring& typed, const std::vector<std::wstring>& candidates);
 
 }  // namespace vantrel::cli

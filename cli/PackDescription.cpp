@@ -3,6 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "common/Text.h"
+#include "configure/AnsiText.h"
+
 namespace vantrel::cli {
 
 namespace {
@@ -17,12 +20,24 @@ int HexDigit(char c) {
     return -1;
 }
 
+bool ReadDecimal(const std::string& t, uint64_t& number) {
+    if (t.empty() || t.size() > 20) return false;
+    number = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return false;
+        const uint64_t digit = static_cast<uint64_t>(c - '0');
+        if (number > (UINT64_MAX - digit) / 10) return false;
+        number = number * 10 + digit;
+    }
+    return true;
+}
+
 // A number written as a JSON number or as a "0x.." / decimal text.
-bool ReadNumber(const JsonValue& value, uint64_t max, uint64_t& number) {
-    if (value.type == JsonValue::Type::Number) {
-        if (!value.AsUnsigned(number)) return false;
-    } else if (value.type == JsonValue::Type::String) {
-        const std::string& t = value.text;
+bool ReadNumber(const Json& value, uint64_t max, uint64_t& number) {
+    if (value.is_number_unsigned()) {
+        number = value.get<uint64_t>();
+    } else if (value.is_string()) {
+        const std::string& t = value.get_ref<const std::string&>();
         number = 0;
         if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
             if (t.size() > 18) return false;
@@ -31,11 +46,8 @@ bool ReadNumber(const JsonValue& value, uint64_t max, uint64_t& number) {
                 if (d < 0) return false;
                 number = number * 16 + static_cast<uint64_t>(d);
             }
-        } else {
-            JsonValue asNumber;
-            asNumber.type = JsonValue::Type::Number;
-            asNumber.text = t;
-            if (!asNumber.AsUnsigned(number)) return false;
+        } else if (!ReadDecimal(t, number)) {
+            return false;
         }
     } else {
         return false;
@@ -43,10 +55,16 @@ bool ReadNumber(const JsonValue& value, uint64_t max, uint64_t& number) {
     return number <= max;
 }
 
-bool ReadBytes(const JsonValue& value, std::vector<uint8_t>& bytes, std::string& why) {
+// The member `name` of an object, or nullptr.
+const Json* Member(const Json& object, const char* name) {
+    const auto found = object.find(name);
+    return found != object.end() ? &*found : nullptr;
+}
+
+bool ReadBytes(const Json& value, std::vector<uint8_t>& bytes, std::string& why) {
     bytes.clear();
-    if (value.type == JsonValue::Type::Array) {
-        for (const JsonValue& item : value.items) {
+    if (value.is_array()) {
+        for (const Json& item : value) {
             uint64_t n;
             if (!ReadNumber(item, 0xFF, n)) {
                 why = "every byte must be a number from 0 to 255";
@@ -56,9 +74,9 @@ bool ReadBytes(const JsonValue& value, std::vector<uint8_t>& bytes, std::string&
         }
         return true;
     }
-    if (value.type == JsonValue::Type::String) {
+    if (value.is_string()) {
         int high = -1;
-        for (char c : value.text) {
+        for (char c : value.get_ref<const std::string&>()) {
             if (c == ' ' || c == '\t' || c == ':' || c == '-' || c == ',') continue;
             const int d = HexDigit(c);
             if (d < 0) {
@@ -78,13 +96,14 @@ bool ReadBytes(const JsonValue& value, std::vector<uint8_t>& bytes, std::string&
         }
         return true;
     }
-    if (value.type == JsonValue::Type::Object) {
-        const JsonValue* text = value.Find("text");
-        if (text == nullptr || text->type != JsonValue::Type::String || value.members.size() != 1) {
+    if (value.is_object()) {
+        const Json* text = Member(value, "text");
+        if (text == nullptr || !text->is_string() || value.size() != 1) {
             why = "an object item must be {\"text\": \"...\"}";
             return false;
         }
-        bytes.assign(text->text.begin(), text->text.end());
+        const std::string& utf8 = text->get_ref<const std::string&>();
+        bytes.assign(utf8.begin(), utf8.end());
         return true;
     }
     why = "expected bytes: an array, a hex text or {\"text\": ...}";
@@ -93,7 +112,7 @@ bool ReadBytes(const JsonValue& value, std::vector<uint8_t>& bytes, std::string&
 
 class Reader {
 public:
-    Reader(const JsonValue& description, std::string& error)
+    Reader(const Json& description, std::string& error)
         : m_description(description), m_error(error) {}
 
     bool Fail(const std::string& member, const std::string& why) {
@@ -103,7 +122,7 @@ public:
 
     // Copies the bytes of `member`, if present, into `target` (at most `size`).
     bool Bytes(const char* member, uint8_t* target, size_t size) {
-        const JsonValue* value = m_description.Find(member);
+        const Json* value = Member(m_description, member);
         if (value == nullptr) return true;
         std::vector<uint8_t> bytes;
         std::string why;
@@ -118,7 +137,7 @@ public:
     }
 
     bool Number(const char* member, uint64_t max, uint64_t& number, bool& present) {
-        const JsonValue* value = m_description.Find(member);
+        const Json* value = Member(m_description, member);
         present = value != nullptr;
         if (!present) return true;
         if (!ReadNumber(*value, max, number)) {
@@ -128,19 +147,47 @@ public:
     }
 
     bool Flag(const char* member, bool& flag) {
-        const JsonValue* value = m_description.Find(member);
+        const Json* value = Member(m_description, member);
         if (value == nullptr) return true;
-        if (value->type != JsonValue::Type::Bool) return Fail(member, "must be true or false");
-        flag = value->boolean;
+        if (!value->is_boolean()) return Fail(member, "must be true or false");
+        flag = value->get<bool>();
         return true;
     }
 
 private:
-    const JsonValue& m_description;
+    const Json& m_description;
     std::string& m_error;
 };
 
-bool CheckMembers(const JsonValue& description, std::string& error) {
+// The name in GBK into the 24-byte name field; its first 16 bytes are the IC name.
+bool ReadName(const std::string& utf8, uint8_t (&field)[24], std::string& error) {
+    std::string gbk;
+    if (!WideToGbk(FromUtf8(utf8), gbk)) {
+        error = "\"name\": a character that GBK cannot hold (control files store the name in GBK)";
+        return false;
+    }
+    if (gbk.size() > sizeof field) {
+        error = "\"name\": " + std::to_string(gbk.size()) + " bytes in GBK; at most 24";
+        return false;
+    }
+    // A GBK character is two bytes when its first byte is 0x81-0xFE, one byte
+    // otherwise: the IC name must not end in the middle of one.
+    size_t at = 0;
+    while (at < gbk.size() && at < 16) {
+        const auto lead = static_cast<unsigned char>(gbk[at]);
+        at += lead >= 0x81 && lead <= 0xFE ? 2 : 1;
+    }
+    if (at > 16) {
+        error =
+            "\"name\": its 16th byte splits a character, so the IC name (the first 16 bytes) "
+            "would be cut inside it";
+        return false;
+    }
+    std::memcpy(field, gbk.data(), gbk.size());
+    return true;
+}
+
+bool CheckMembers(const Json& description, std::string& error) {
     static const char* const kKnown[] = {"name",
                                          "key",
                                          "ic_type",
@@ -162,7 +209,7 @@ bool CheckMembers(const JsonValue& description, std::string& error) {
                                          "inrc_set",
                                          "leve",
                                          "comment"};
-    for (const auto& [name, value] : description.members) {
+    for (const auto& [name, value] : description.items()) {
         bool known = false;
         for (const char* k : kKnown) known = known || name == k;
         if (!known) {
@@ -175,26 +222,23 @@ bool CheckMembers(const JsonValue& description, std::string& error) {
 
 }  // namespace
 
-bool ReadPackDescription(const JsonValue& d, ControlFileContents& c, std::string& error) {
+bool ReadPackDescription(const Json& d, ControlFileContents& c, std::string& error) {
     c = ControlFileContents{};
-    if (d.type != JsonValue::Type::Object) {
+    if (!d.is_object()) {
         error = "the description must be one JSON object";
         return false;
     }
     if (!CheckMembers(d, error)) return false;
     Reader r(d, error);
 
-    const JsonValue* name = d.Find("name");
-    if (name == nullptr || name->type != JsonValue::Type::String) {
-        return r.Fail("name", "a text is required");
-    }
-    if (name->text.size() > sizeof c.name) return r.Fail("name", "at most 24 bytes");
-    std::memcpy(c.name, name->text.data(), name->text.size());
+    const Json* name = Member(d, "name");
+    if (name == nullptr || !name->is_string()) return r.Fail("name", "a text is required");
+    if (!ReadName(name->get_ref<const std::string&>(), c.name, error)) return false;
 
-    const JsonValue* key = d.Find("key");
+    const Json* key = Member(d, "key");
     std::vector<uint8_t> keyBytes;
     std::string why;
-    if (key == nullptr || key->type != JsonValue::Type::String || !ReadBytes(*key, keyBytes, why) ||
+    if (key == nullptr || !key->is_string() || !ReadBytes(*key, keyBytes, why) ||
         keyBytes.size() != 8) {
         return r.Fail("key", "16 hex digits are required");
     }
@@ -203,19 +247,19 @@ bool ReadPackDescription(const JsonValue& d, ControlFileContents& c, std::string
     if (!r.Bytes("ic_descriptor", c.icDescriptor, 16)) return false;
     if (!r.Bytes("descriptor_options", c.icDescriptor, 4)) return false;
     if (!r.Bytes("extra_options", c.icDescriptor + 10, 4)) return false;
-    if (const JsonValue* type = d.Find("ic_type")) {
-        if (type->type != JsonValue::Type::String || type->text.size() != 1) {
+    if (const Json* type = Member(d, "ic_type")) {
+        if (!type->is_string() || type->get_ref<const std::string&>().size() != 1) {
             return r.Fail("ic_type", "must be one ASCII character");
         }
-        c.icDescriptor[9] = static_cast<uint8_t>(type->text[0]);
+        c.icDescriptor[9] = static_cast<uint8_t>(type->get_ref<const std::string&>()[0]);
     }
 
-    if (const JsonValue* words = d.Find("program_words")) {
-        if (words->type != JsonValue::Type::Array) return r.Fail("program_words", "an array");
-        if (words->items.size() > kMaxProgramWords) {
+    if (const Json* words = Member(d, "program_words")) {
+        if (!words->is_array()) return r.Fail("program_words", "an array");
+        if (words->size() > kMaxProgramWords) {
             return r.Fail("program_words", "at most 16640 words fit the program area");
         }
-        for (const JsonValue& item : words->items) {
+        for (const Json& item : *words) {
             uint64_t n;
             if (!ReadNumber(item, 0xFFFF, n)) {
                 return r.Fail("program_words", "every word must be a number from 0 to 65535");
@@ -223,7 +267,7 @@ bool ReadPackDescription(const JsonValue& d, ControlFileContents& c, std::string
             c.programWords.push_back(static_cast<uint16_t>(n));
         }
     }
-    if (const JsonValue* eeprom = d.Find("eeprom_bytes")) {
+    if (const Json* eeprom = Member(d, "eeprom_bytes")) {
         if (!ReadBytes(*eeprom, c.eepromBytes, why)) return r.Fail("eeprom_bytes", why);
         if (c.eepromBytes.size() > kMaxEepromBytes) {
             return r.Fail("eeprom_bytes", "at most 256 entries fit the EEPROM area");

@@ -3,7 +3,8 @@
 // plain form; pack enciphers them under the key and sets both checksums.
 //
 //   {
-//     "name": "VT7-DEMO",              text of at most 24 bytes; its first 16 are the IC name
+//     "name": "VT7-DEMO",              text of at most 24 bytes in GBK; its first 16 bytes
+//                                      are the IC name
 //     "key": "0123456789ABCDEF",       the DES key, 16 hex digits
 //     "ic_type": "7",                  IC type character (descriptor byte 9)
 //     "descriptor_options": BYTES,     descriptor bytes 0-3 (sent by DownOPT)
@@ -24,7 +25,9 @@
 // BYTES is an array of numbers (or "0x.." texts), a text of hex digits ("0A 1B 2C",
 // blanks allowed), or {"text": "..."} for the UTF-8 bytes of a text. Shorter items
 // are padded with zero bytes. Numbers may be written as "0x.." texts too. Members
-// not listed here are refused, so a misspelt name does not go unnoticed.
+// not listed here are refused, so a misspelt name does not go unnoticed. The name
+// is stored in GBK, as every reader of control files decodes it; a name that GBK
+// cannot hold, or whose 16th byte splits a character, is refused.
 
 #include <string>
 
@@ -34,7 +37,7 @@
 namespace vantrel::cli {
 
 // Fills `contents` from a parsed description; false with `error` naming the member.
-bool ReadPackDescription(const JsonValue& description, ControlFileContents& contents,
+bool ReadPackDescription(const Json& description, ControlFileContents& contents,
                          std::string& error);
 
 }  // namespace vantrel::cli

@@ -6,46 +6,160 @@ namespace vantrel::cli {
 
 const wchar_t* const kVersionText = L"vantrel-cli " VANTREL_VERSION_TEXT;
 
+namespace {
+
+// Which commands an option applies to.
+enum : unsigned {
+    kStatus = 1,
+    kConfigure = 2,
+    kUpgrade = 4,
+    kInspect = 8,
+    kPack = 16,
+    kSeal = 32,
+    kWriter = kStatus | kConfigure | kUpgrade,
+    kAll = 63,
+};
+
+struct CommandHelpEntry {
+    Command command;
+    unsigned bit;
+    const wchar_t* synopsis;  // as the command list shows it
+    const wchar_t* summary;   // the command list's text
+    const wchar_t* detail;    // the paragraph of the command's own help
+};
+
+const CommandHelpEntry kCommandHelp[] = {
+    {Command::Status, kStatus, L"status",
+     L"detect the writer; print the connection text\n"
+     L"(\"writer connect\", \"boot connect\" or\n\"writer unconnect\")",
+     L"Detects the writer as the dialog does at start-up and prints the connection\n"
+     L"text. Exits 0 when a writer was found in either mode, 3 when none was."},
+    {Command::Configure, kConfigure, L"configure FILE",
+     L"configure the writer from a control file (.ctl)",
+     L"Checks the control file, asks the writer for its level, asks for the\n"
+     L"programming mode where the IC type needs it, and sends the configuration step\n"
+     L"by step. Prints every text the dialog shows, the IC name and the two checksum\n"
+     L"values. A file that fails its checks exits 4 before the writer is touched."},
+    {Command::Upgrade, kUpgrade, L"upgrade FILE",
+     L"upgrade the writer's firmware from a firmware file\n(.hex)",
+     L"Restarts the writer into its boot loader, erases its 136 APROM pages, programs\n"
+     L"and verifies each page from the firmware file and resets the writer; then\n"
+     L"waits for it to come back as its application."},
+    {Command::Inspect, kInspect, L"inspect FILE",
+     L"decode a control file or firmware file and describe\nit; writes nothing",
+     L"Describes a control file (its IC, counts, word packing and the two checksum\n"
+     L"values a configuration would show) or a firmware file (its records, address\n"
+     L"range and anything the upgrade would read differently). Addresses no writer."},
+    {Command::Pack, kPack, L"pack DESCRIPTION -o FILE.ctl",
+     L"build a control file from a JSON description",
+     L"Builds a control file from a JSON description of its plain items, enciphered\n"
+     L"under the description's key, with both checksums set. The name is stored in\n"
+     L"GBK; unknown members and values a control file cannot hold are refused."},
+    {Command::Seal, kSeal, L"seal PLAIN -o FILE.hex",
+     L"encipher Intel HEX text into a firmware file",
+     L"Enciphers Intel HEX text under the firmware key into a firmware file that\n"
+     L"upgrade accepts."},
+    {Command::Help, 0, L"help [COMMAND]",
+     L"show this text, or one command's help\n(also: COMMAND --help)", L""},
+};
+
+struct OptionHelp {
+    unsigned commands;
+    const wchar_t* synopsis;
+    const wchar_t* text;
+};
+
+const OptionHelp kOptionHelp[] = {
+    {kConfigure, L"--mode six|five",
+     L"answer to the programming-mode question; without it\n"
+     L"a terminal is asked, and a non-interactive run\n"
+     L"answers six"},
+    {kConfigure | kInspect, L"--wide-options", L"the control file uses the 56-byte option layout"},
+    {kInspect, L"--json", L"(inspect) print one JSON object instead of text"},
+    {kWriter, L"--trace FILE", L"write every HID report to FILE, one line each"},
+    {kPack | kSeal, L"-o, --output FILE", L"(pack, seal) the file to write"},
+    {kWriter, L"--simulate", L"use the built-in simulated writer instead of a real\none"},
+    {kWriter, L"--sim-boot", L"the simulated writer starts in its boot loader"},
+    {kWriter, L"--sim-level N", L"level the simulated application reports\n(default 0x03000000)"},
+    {kWriter, L"--sim-aprom-in F",
+     L"the simulated APROM's 69,632 bytes at start\n(default all 0xFF)"},
+    {kWriter, L"--sim-aprom-out F",
+     L"write the simulated APROM's 69,632 bytes to F when\nthe run ends"},
+    {kWriter, L"--sim-fault FAULT",
+     L"inject a fault; may be repeated:\n"
+     L"  refuse:NAME[#K]  the K-th command NAME is refused\n"
+     L"  silent:NAME[#K]  the K-th command NAME is never\n"
+     L"                   answered\n"
+     L"  badsum:PAGE      a wrong checksum for page PAGE\n"
+     L"                   (0-135)\n"
+     L"  noboot           the boot loader never answers"},
+    {kWriter, L"--sim-clock real|virtual",
+     L"real (default): waits take their real time;\n"
+     L"virtual: every wait and pause completes at once"},
+    {kAll, L"-v, --verbose",
+     L"also print each configuration step and boot-loader\nphase as it starts"},
+    {kAll, L"-q, --quiet", L"print only errors and the result"},
+    {kAll, L"-h, --help", L"show this text (with a command: that command's\nhelp)"},
+    {0, L"-V, --version", L"show the version"},
+};
+
+constexpr const wchar_t* kExitStatus =
+    L"Exit status:\n"
+    L"  0  the job succeeded (status: a writer was found in either mode)\n"
+    L"  1  the job failed on the writer (a refusal, no answer, a wrong checksum,\n"
+    L"     a writer that did not come back)\n"
+    L"  2  a usage error, or an argument that cannot be read or written\n"
+    L"  3  no writer was found, the writer cannot be opened (permissions), or\n"
+    L"     several writers are attached and none was chosen\n"
+    L"  4  a file was refused by its own checks before the writer was touched\n";
+
+constexpr size_t kTextColumn = 26;
+
+// "  SYNOPSIS   text", the text's further lines under its first, a synopsis too
+// long for its column on a line of its own.
+std::wstring Entry(const std::wstring& synopsis, const std::wstring& text) {
+    std::wstring out = L"  " + synopsis;
+    if (out.size() + 2 > kTextColumn) {
+        out += L"\n" + std::wstring(kTextColumn, L' ');
+    } else {
+        out.append(kTextColumn - out.size(), L' ');
+    }
+    for (wchar_t c : text) {
+        out += c;
+        if (c == L'\n') out.append(kTextColumn, L' ');
+    }
+    return out + L"\n";
+}
+
+const CommandHelpEntry* Find(Command command) {
+    for (const CommandHelpEntry& entry : kCommandHelp) {
+        if (entry.command == command) return &entry;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 std::wstring UsageText() {
-    return LR"(Usage: vantrel-cli [OPTIONS] COMMAND [ARGS]
+    std::wstring text =
+        L"Usage: vantrel-cli [OPTIONS] COMMAND [ARGS]\n\n"
+        L"Configures a USB writer from control files and upgrades its firmware.\n\n"
+        L"Commands:\n";
+    for (const CommandHelpEntry& entry : kCommandHelp) text += Entry(entry.synopsis, entry.summary);
+    text += L"\nOptions (before or after the command; also -oFILE, --opt=VALUE):\n";
+    for (const OptionHelp& option : kOptionHelp) text += Entry(option.synopsis, option.text);
+    return text + L"\n" + kExitStatus;
+}
 
-Commands:
-  status                  detect the writer; print the connection text
-                          ("writer connect", "boot connect" or "writer unconnect")
-  configure FILE          configure the writer from a control file (.ctl)
-  upgrade FILE            upgrade the writer's firmware from a firmware file (.hex)
-  inspect FILE            decode a control file or firmware file and describe it;
-                          writes nothing
-  pack DESCRIPTION -o FILE.ctl
-                          build a control file from a JSON description
-  seal PLAIN -o FILE.hex  encipher Intel HEX text into a firmware file
-
-Options (before or after the command):
-  --mode six|five         answer to the programming-mode question; without it a
-                          terminal is asked, and a non-interactive run answers six
-  --wide-options          the control file uses the 56-byte option layout
-  --json                  (inspect) print one JSON object instead of text
-  --trace FILE            write every HID report to FILE, one line each
-  -o, --output FILE       (pack, seal) the file to write
-  --simulate              use the built-in simulated writer instead of a real one
-  --sim-boot              the simulated writer starts in its boot loader
-  --sim-level N           level the simulated application reports (default 0x03000000)
-  --sim-aprom-in F        the simulated APROM's 69,632 bytes at start (default all 0xFF)
-  --sim-aprom-out F       write the simulated APROM's 69,632 bytes to F when the run ends
-  --sim-fault FAULT       inject a fault; may be repeated:
-                            refuse:NAME[#K]  the K-th command NAME is refused
-                            silent:NAME[#K]  the K-th command NAME is never answered
-                            badsum:PAGE      a wrong checksum for page PAGE (0-135)
-                            noboot           the boot loader never answers its query
-  --sim-clock real|virtual
-                          real (default): waits take their real time; virtual: every
-                          wait and pause completes at once
-  -h, --help              show this text
-  --version               show the version
-
-Exit status: 0 success (status: a writer was found in either mode), 1 failure,
-2 usage error or an argument that cannot be read.
-)";
+std::wstring CommandHelp(Command command) {
+    const CommandHelpEntry* entry = Find(command);
+    if (entry == nullptr || entry->bit == 0) return UsageText();
+    std::wstring text = L"Usage: vantrel-cli [OPTIONS] " + std::wstring(entry->synopsis) + L"\n\n" +
+                        entry->detail + L"\n\nOptions:\n";
+    for (const OptionHelp& option : kOptionHelp) {
+        if (option.commands & entry->bit) text += Entry(option.synopsis, option.text);
+    }
+    return text + L"\n" + kExitStatus;
 }
 
 }  // namespace vantrel::cli

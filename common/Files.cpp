@@ -15,7 +15,7 @@ FILE* OpenFile(const std::wstring& path, const char* mode) {
     for (const char* p = mode; *p; ++p) wideMode += static_cast<wchar_t>(*p);
     return _wfopen(path.c_str(), wideMode.c_str());
 #else
-    return std::fopen(ToUtf8(path).c_str(), mode);
+    return std::fopen(ToNativeBytes(path).c_str(), mode);
 #endif
 }
 
@@ -23,7 +23,7 @@ bool RemoveFile(const std::wstring& path) {
 #ifdef _WIN32
     return _wremove(path.c_str()) == 0;
 #else
-    return std::remove(ToUtf8(path).c_str()) == 0;
+    return std::remove(ToNativeBytes(path).c_str()) == 0;
 #endif
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// File access by wide-character path: _wfopen on Windows, UTF-8 paths on Linux.
+// File access by wide-character path: _wfopen on Windows; on Linux the bytes that
+// the path was made from (FromNativeBytes).
 
 #include <cstdint>
 #include <cstdio>

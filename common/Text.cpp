@@ -98,4 +98,85 @@ std::wstring FromUtf8(const std::string& text) {
     return out;
 }
 
+bool IsEscapedByte(wchar_t c, uint8_t& byte) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        return false;
+    } else {
+        const auto value = static_cast<uint32_t>(c);
+        if (value < 0xDC80 || value > 0xDCFF) return false;
+        byte = static_cast<uint8_t>(value - 0xDC00);
+        return true;
+    }
+}
+
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `at` (1-4), or 0 when the bytes
+// there are not one.
+size_t WellFormedLength(const std::string& s, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<uint8_t>(s[i]); };
+    const uint8_t b = byte(at);
+    if (b < 0x80) return 1;
+    size_t length;
+    uint8_t low = 0x80;
+    uint8_t high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        if (b == 0xE0) low = 0xA0;   // shortest form
+        if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        if (b == 0xF0) low = 0x90;   // shortest form
+        if (b == 0xF4) high = 0x8F;  // at most U+10FFFF
+    } else {
+        return 0;
+    }
+    if (at + length > s.size()) return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+    for (size_t i = 2; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::wstring FromNativeBytes(const std::string& bytes) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        return FromUtf8(bytes);
+    } else {
+        std::wstring out;
+        out.reserve(bytes.size());
+        size_t at = 0;
+        while (at < bytes.size()) {
+            const size_t length = WellFormedLength(bytes, at);
+            if (length == 0) {
+                out += static_cast<wchar_t>(0xDC00 + static_cast<uint8_t>(bytes[at]));
+                ++at;
+            } else {
+                out += FromUtf8(bytes.substr(at, length));
+                at += length;
+            }
+        }
+        return out;
+    }
+}
+
+std::string ToNativeBytes(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t runStart = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint8_t byte = 0;
+        if (!IsEscapedByte(text[i], byte)) continue;
+        out += ToUtf8(text.substr(runStart, i - runStart));
+        out += static_cast<char>(byte);
+        runStart = i + 1;
+    }
+    out += ToUtf8(text.substr(runStart));
+    return out;
+}
+
 }  // namespace vantrel

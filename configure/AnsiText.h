@@ -12,4 +12,8 @@ namespace vantrel {
 // that is not valid GBK is read as Latin-1, so every byte still shows.
 std::wstring AnsiToWide(const uint8_t* bytes, uint32_t maxLength);
 
+// The text in GBK (code page 936), the encoding the IC names are written in: false
+// when a character has no GBK form (no character is ever replaced by another).
+bool WideToGbk(const std::wstring& text, std::string& bytes);
+
 }  // namespace vantrel

@@ -1,5 +1,6 @@
 # What the build and the tests need from Debian, and how to get it.
 VANTREL_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev googletest libbenchmark-dev
+  nlohmann-json3-dev
   libudev-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
   fonts-wqy-microhei imagemagick clang libclang-rt-14-dev openssl python3 ccache
   help2man dpkg-dev file man-db nsis unzip"

@@ -103,24 +103,94 @@ TEST_F(CliFilesTest, PackRefusesWhatItCannotRepresent) {
     }
 }
 
+TEST_F(CliFilesTest, TheNameIsStoredInGbkAndComesBackThroughInspect) {
+    const struct {
+        const char* name;
+        const char* headerBytes;  // the name field's first bytes; nullptr: refused
+        const char* complaint;
+    } cases[] = {
+        {"芯片名", "\xD0\xBE\xC6\xAC\xC3\xFB", ""},
+        {"VT-Ω型", "VT-\xA6\xB8\xD0\xCD", ""},
+        {"MAX-24-BYTES-NAME-芯片AB",
+         "MAX-24-BYTES-NAME-\xD0\xBE\xC6\xAC"
+         "AB",
+         ""},
+        {"smile 😀", nullptr, "GBK cannot hold"},
+        {"FIFTEEN-CHARS-A芯", nullptr, "16th byte splits"},
+        {"TWENTY-FIVE-BYTES-NAME-XY", nullptr, "at most 24"},
+    };
+    for (const auto& c : cases) {
+        const CliRun pack =
+            Pack(std::string(R"({"name": ")") + c.name + R"(", "key": "0011223344556677"})");
+        if (c.headerBytes == nullptr) {
+            EXPECT_EQ(pack.status, 1) << c.name;
+            EXPECT_NE(pack.err.find(c.complaint), std::string::npos) << pack.err;
+            continue;
+        }
+        ASSERT_EQ(pack.status, 0) << c.name << pack.err;
+        auto file = std::make_unique<ControlFile>();
+        ASSERT_EQ(LoadControlFile(dir.File(L"out.ctl"), *file), ControlFileResult::Ok);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(file->header)).substr(0, 24),
+                  c.headerBytes);
+        const CliRun inspect = RunCli({"inspect", "--json", Path(L"out.ctl")});
+        cli::Json json;
+        std::string error;
+        ASSERT_TRUE(cli::ParseJson(inspect.out, json, error)) << error;
+        // The IC name is the first 16 bytes.
+        std::string expected = c.name;
+        if (expected.size() > 22) expected = "MAX-24-BYTES-NAM";
+        EXPECT_EQ(json["ic_name"], expected);
+    }
+}
+
+TEST_F(CliFilesTest, ADescriptionMayStartWithAByteOrderMark) {
+    const CliRun pack = Pack("\xEF\xBB\xBF{\"name\": \"BOM\", \"key\": \"0011223344556677\"}");
+    EXPECT_EQ(pack.status, 0) << pack.err;
+}
+
+TEST_F(CliFilesTest, ControlCharactersOfAFileArePrintedEscaped) {
+    ASSERT_EQ(Pack(R"({"name": "A\u001b]0;x\u0007\\\r2J", "key": "0011223344556677"})").status, 0);
+    const CliRun text = RunCli({"inspect", Path(L"out.ctl")});
+    EXPECT_TRUE(text.Printed("IC name: A\\x1B]0;x\\x07\\\\\\x0D2J")) << text.out;
+    EXPECT_EQ(text.out.find('\x1b'), std::string::npos);
+    const CliRun json = RunCli({"inspect", "--json", Path(L"out.ctl")});
+    EXPECT_NE(json.out.find(R"("ic_name": "A\u001b]0;x\u0007\\)"), std::string::npos) << json.out;
+}
+
+TEST_F(CliFilesTest, AFileNameThatIsNotUtf8OpensThatFileAndNoOther) {
+    // "\xFF" is not UTF-8; U+FFFD, what a lossy conversion would make of it, is
+    // "\xEF\xBF\xBD". Both exist, with different IC names.
+    const std::string folder = Path(L"");
+    ASSERT_EQ(Pack(R"({"name": "RAW-FF", "key": "0011223344556677"})").status, 0);
+    ASSERT_EQ(std::rename(Path(L"out.ctl").c_str(), (folder + "x-\xFF.ctl").c_str()), 0);
+    ASSERT_EQ(Pack(R"({"name": "REPLACEMENT", "key": "0011223344556677"})").status, 0);
+    ASSERT_EQ(std::rename(Path(L"out.ctl").c_str(), (folder + "x-\xEF\xBF\xBD.ctl").c_str()), 0);
+
+    const CliRun run = RunCli({"inspect", folder + "x-\xFF.ctl"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.Printed("IC name: RAW-FF")) << run.out;
+    EXPECT_TRUE(run.Printed("control file: " + folder + "x-\\xFF.ctl")) << run.out;
+    // Written under such a name too, and read back from it.
+    dir.Write(L"d.json", std::string(R"({"name": "OUT-FF", "key": "0011223344556677"})"));
+    ASSERT_EQ(RunCli({"pack", Path(L"d.json"), "-o", folder + "y-\xFE.ctl"}).status, 0);
+    EXPECT_TRUE(RunCli({"inspect", folder + "y-\xFE.ctl"}).Printed("IC name: OUT-FF"));
+}
+
 TEST_F(CliFilesTest, InspectJsonDescribesAPackedFile) {
     ASSERT_EQ(Pack(kFilesDescription).status, 0);
     const CliRun run = RunCli({"inspect", "--json", Path(L"out.ctl")});
     ASSERT_EQ(run.status, 0) << run.err;
-    cli::JsonValue json;
+    cli::Json json;
     std::string error;
     ASSERT_TRUE(cli::ParseJson(run.out, json, error)) << error << run.out;
 
     auto number = [&](const char* name) {
-        uint64_t value = 0;
-        const cli::JsonValue* member = json.Find(name);
-        EXPECT_TRUE(member != nullptr && member->AsUnsigned(value)) << name;
-        return value;
+        EXPECT_TRUE(json.contains(name) && json[name].is_number_unsigned()) << name;
+        return json.value(name, uint64_t{0});
     };
     auto text = [&](const char* name) {
-        const cli::JsonValue* member = json.Find(name);
-        EXPECT_TRUE(member != nullptr && member->type == cli::JsonValue::Type::String) << name;
-        return member != nullptr ? member->text : std::string();
+        EXPECT_TRUE(json.contains(name) && json[name].is_string()) << name;
+        return json.value(name, std::string());
     };
     EXPECT_EQ(text("ic_name"), "FILE-TEST");
     EXPECT_EQ(text("ic_type"), "5");
@@ -134,12 +204,12 @@ TEST_F(CliFilesTest, InspectJsonDescribesAPackedFile) {
     EXPECT_EQ(number("high_mask"), 0x0Fu);
     EXPECT_EQ(number("family_tag"), 0x1Fu);
     EXPECT_EQ(number("pack_flag"), 1u);
-    EXPECT_FALSE(json.Find("asks_program_mode")->boolean);
+    EXPECT_FALSE(json["asks_program_mode"].get<bool>());
     // Type '5' shows the ID characters first and a single space second.
     EXPECT_EQ(text("checksum_moe"), "ABCD");
     EXPECT_EQ(text("checksum_memory"), " ");
-    EXPECT_TRUE(json.Find("valid")->boolean);
-    EXPECT_EQ(json.Find("error"), nullptr);
+    EXPECT_TRUE(json["valid"].get<bool>());
+    EXPECT_FALSE(json.contains("error"));
 }
 
 TEST_F(CliFilesTest, InspectDescribesAFileThatFailsItsChecksInTheDialogsWords) {
@@ -149,13 +219,13 @@ TEST_F(CliFilesTest, InspectDescribesAFileThatFailsItsChecksInTheDialogsWords) {
     dir.Write(L"bad.ctl", bytes);
     const CliRun run = RunCli({"inspect", "--json", Path(L"bad.ctl")});
     EXPECT_EQ(run.status, 1);
-    cli::JsonValue json;
+    cli::Json json;
     std::string error;
     ASSERT_TRUE(cli::ParseJson(run.out, json, error)) << error;
-    EXPECT_FALSE(json.Find("valid")->boolean);
-    EXPECT_EQ(json.Find("error")->text, "第二次校验错误！");
-    EXPECT_EQ(json.Find("ic_name")->text, "FILE-TEST");
-    EXPECT_TRUE(json.Find("program_words")->IsNull());
+    EXPECT_FALSE(json["valid"].get<bool>());
+    EXPECT_EQ(json["error"], "第二次校验错误！");
+    EXPECT_EQ(json["ic_name"], "FILE-TEST");
+    EXPECT_TRUE(json["program_words"].is_null());
 
     // An EEPROM count the tool refuses: the decoding's own text.
     const CliRun big = Pack(R"({"name": "X", "key": "0011223344556677", "eeprom_count": 257})");

@@ -240,7 +240,9 @@ TEST_F(CliWriterTest, HelpAndVersion) {
     EXPECT_EQ(version.out, "vantrel-cli 1.1.0.0\n");
     const CliRun help = RunCli({"status", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("inspect FILE"), std::string::npos);
+    EXPECT_EQ(help.out.rfind("Usage: vantrel-cli [OPTIONS] status\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out, RunCli({"help", "status"}).out);
+    EXPECT_NE(RunCli({"help"}).out.find("inspect FILE"), std::string::npos);
 }
 
 }  // namespace

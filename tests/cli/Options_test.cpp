@@ -72,15 +72,54 @@ TEST(CliOptions, EveryOptionReachesItsField) {
     EXPECT_EQ(Parse({L"inspect", L"--", L"-odd.ctl"}).file, L"-odd.ctl");
 }
 
+TEST(CliOptions, ShortOptionsTakeTheirValueAttachedOrApart) {
+    EXPECT_EQ(Parse({L"pack", L"d.json", L"-oout.ctl"}).output, L"out.ctl");
+    EXPECT_EQ(Parse({L"-o", L"out.ctl", L"pack", L"d.json"}).output, L"out.ctl");
+    EXPECT_EQ(Parse({L"status", L"-v"}).verbosity, Verbosity::Verbose);
+    EXPECT_EQ(Parse({L"--quiet", L"status"}).verbosity, Verbosity::Quiet);
+    EXPECT_EQ(Parse({L"status"}).verbosity, Verbosity::Normal);
+    EXPECT_TRUE(Parse({L"-vV"}).version);
+}
+
 TEST(CliOptions, HelpAndVersionWinOverEverythingElse) {
-    EXPECT_TRUE(Parse({L"--help"}).help);
-    EXPECT_TRUE(Parse({L"frobnicate", L"-h", L"--bogus"}).help);
-    EXPECT_TRUE(Parse({L"--version"}).version);
+    const struct {
+        std::vector<std::wstring> args;
+        bool help;
+        Command topic;
+    } cases[] = {
+        {{L"--help"}, true, Command::None},
+        {{L"frobnicate", L"-h", L"--bogus"}, true, Command::None},
+        {{L"configure", L"--help"}, true, Command::Configure},
+        {{L"--sim-boot", L"upgrade", L"-h"}, true, Command::Upgrade},
+        {{L"help"}, true, Command::None},
+        {{L"help", L"inspect"}, true, Command::Inspect},
+        {{L"help", L"help"}, true, Command::None},
+        {{L"--version"}, false, Command::None},
+        {{L"status", L"-V", L"--bogus"}, false, Command::None},
+    };
+    for (const auto& c : cases) {
+        const Options o = Parse(c.args);
+        EXPECT_EQ(o.help, c.help) << std::string(c.args[0].begin(), c.args[0].end());
+        EXPECT_EQ(o.version, !c.help);
+        EXPECT_EQ(o.helpTopic, c.topic);
+    }
+}
+
+TEST(CliOptions, AMistypedNameGetsTheNearestOne) {
+    EXPECT_EQ(Error({L"confgure", L"x.ctl"}),
+              L"unknown command 'confgure'; did you mean 'configure'?");
+    EXPECT_EQ(Error({L"help", L"upgarde"}), L"unknown command 'upgarde'; did you mean 'upgrade'?");
+    EXPECT_EQ(Error({L"status", L"--simualte"}),
+              L"unknown option '--simualte'; did you mean '--simulate'?");
+    EXPECT_EQ(Error({L"status", L"--trce=x"}),
+              L"unknown option '--trce=x'; did you mean '--trace'?");
+    // Nothing near: no guess.
+    EXPECT_EQ(Error({L"flash", L"x"}), L"unknown command 'flash'");
+    EXPECT_EQ(Error({L"xy"}), L"unknown command 'xy'");
 }
 
 TEST(CliOptions, UsageErrorsNameTheProblem) {
     EXPECT_EQ(Error({}), L"no command given");
-    EXPECT_EQ(Error({L"flash", L"x"}), L"unknown command 'flash'");
     EXPECT_EQ(Error({L"configure"}), L"configure needs a file argument");
     EXPECT_EQ(Error({L"status", L"extra"}), L"unexpected argument 'extra'");
     EXPECT_EQ(Error({L"upgrade", L"a.hex", L"b.hex"}), L"unexpected argument 'b.hex'");
@@ -93,6 +132,8 @@ TEST(CliOptions, UsageErrorsNameTheProblem) {
     EXPECT_NE(Error({L"--simulate", L"--sim-level", L"0x100000000", L"status"}).find(L"32-bit"),
               std::wstring::npos);
     EXPECT_NE(Error({L"--simulate=yes", L"status"}).find(L"takes no value"), std::wstring::npos);
+    EXPECT_EQ(Error({L"status", L"-v", L"-q"}), L"-v and -q exclude each other");
+    EXPECT_EQ(Error({L"pack", L"d.json", L"-o"}), L"-o needs a value");
 }
 
 TEST(CliOptions, OptionsThatDoNotFitTheCommandAreRefused) {

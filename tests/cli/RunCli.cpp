@@ -81,6 +81,6 @@ CliRun RunCli(const std::vector<std::string>& args) {
     return run;
 }
 
-std::string Arg(const std::wstring& path) { return ToUtf8(path); }
+std::string Arg(const std::wstring& path) { return ToNativeBytes(path); }
 
 }  // namespace vantrel::test

@@ -19,7 +19,7 @@ struct CliRun {
 
 CliRun RunCli(const std::vector<std::string>& args);
 
-// UTF-8 of a wide path (the CLI's arguments are UTF-8 on Linux).
+// The bytes of a wide path, as the CLI takes its arguments on Linux.
 std::string Arg(const std::wstring& path);
 
 }  // namespace vantrel::test

@@ -16,12 +16,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // Wide path to a filesystem path without the locale's help: UTF-16 on Windows,
-// UTF-8 bytes elsewhere.
+// the name's own bytes elsewhere (FromNativeBytes).
 fs::path ToFsPath(const std::wstring& path) {
 #ifdef _WIN32
     return fs::path(path);
 #else
-    return fs::path(ToUtf8(path));
+    return fs::path(ToNativeBytes(path));
 #endif
 }
 
@@ -29,7 +29,7 @@ std::wstring FromFsPath(const fs::path& path) {
 #ifdef _WIN32
     return path.wstring();
 #else
-    return FromUtf8(path.string());
+    return FromNativeBytes(path.string());
 #endif
 }
 
