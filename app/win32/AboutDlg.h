@@ -6,4 +6,8 @@
 class CAboutDlg : public CDialogLite {
 public:
     explicit CAboutDlg(HWND parent);
+
+protected:
+    // Opens centred over the main dialog.
+    BOOL OnInitDialog() override;
 };

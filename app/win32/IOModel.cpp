@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/win32/CentreWindow.h"
 #include "resources/resource.h"
 
 namespace {
@@ -24,8 +25,11 @@ void CIOModel::DoDataExchange(CDataExchange* pDX) {
 BOOL CIOModel::OnInitDialog() {
     CDialogLite::OnInitDialog();
 
-    // Shown from the worker thread without an owner: bring it in front of the main
-    // dialog, where the operator is looking.
+    // Shown from the worker thread without an owner: open it over the main dialog,
+    // where the operator is looking, and bring it to the front. Its template makes
+    // it topmost, so a click on the main dialog cannot hide it while the job waits
+    // for the answer.
+    CentreWindow(m_hWnd, m_hMainDialog);
     ::SetForegroundWindow(m_hWnd);
 
     m_nMode = kSixWire;

@@ -18,6 +18,8 @@ public:
     CButtonLite m_radioFiveWire;
     uint8_t m_nMode = kSixWire;
     CToolTipLite m_toolTip;
+    // The main dialog, which the question opens over; set before the worker starts.
+    HWND m_hMainDialog = nullptr;
 
 protected:
     BOOL OnInitDialog() override;

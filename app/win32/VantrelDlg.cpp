@@ -10,6 +10,7 @@
 #include "app/ModulePath.h"
 #include "app/OwnProcess.h"
 #include "app/win32/AboutDlg.h"
+#include "app/win32/CentreWindow.h"
 #include "app/win32/DeviceBroadcastRecord.h"
 #include "resources/resource.h"
 
@@ -101,6 +102,8 @@ bool CVantrelDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
 BOOL CVantrelDlg::OnInitDialog() {
     CDialogLite::OnInitDialog();
     m_hViewWindow = m_hWnd;
+    m_ioModelDlg.m_hMainDialog = m_hWnd;
+    CentreWindow(m_hWnd, nullptr);
 
     AddAboutToSystemMenu();
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));

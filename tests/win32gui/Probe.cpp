@@ -155,6 +155,43 @@ HWND FindDescendant(HWND parent, const std::wstring& className, const std::wstri
     return nullptr;
 }
 
+bool CentredOver(HWND window, HWND over) {
+    RECT own, target;
+    if (!::GetWindowRect(window, &own)) return false;
+    if (over) {
+        if (!::GetWindowRect(over, &target)) return false;
+    } else {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            return false;
+        target = monitor.rcWork;
+    }
+    const auto withinAPixel = [](LONG a, LONG b) { return a - b <= 1 && b - a <= 1; };
+    return withinAPixel(own.left + own.right, target.left + target.right) &&
+           withinAPixel(own.top + own.bottom, target.top + target.bottom);
+}
+
+bool IsAbove(HWND upper, HWND lower) {
+    for (HWND below = ::GetWindow(upper, GW_HWNDNEXT); below;
+         below = ::GetWindow(below, GW_HWNDNEXT))
+        if (below == lower) return true;
+    return false;
+}
+
+std::wstring ClipboardText() {
+    if (!WaitFor([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return L"<no clipboard>";
+    std::wstring text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
 LRESULT Query(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok) {
     DWORD_PTR answer = 0;
     const bool answered = ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
@@ -164,6 +201,17 @@ LRESULT Query(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok)
 }
 
 void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
+
+void ClickAt(int x, int y) {
+    INPUT input[3] = {};
+    for (INPUT& one : input) one.type = INPUT_MOUSE;
+    input[0].mi.dx = x * 65536 / ::GetSystemMetrics(SM_CXSCREEN);
+    input[0].mi.dy = y * 65536 / ::GetSystemMetrics(SM_CYSCREEN);
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(3, input, sizeof(INPUT));
+}
 
 void PressKey(HWND window, WORD virtualKey) {
     const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);

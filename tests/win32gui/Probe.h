@@ -46,6 +46,15 @@ std::vector<HWND> Children(HWND parent);
 // The first descendant of `parent` whose class and text match.
 HWND FindDescendant(HWND parent, const std::wstring& className, const std::wstring& text);
 
+// Where windows are: whether `window` is centred (within a pixel) over `over`, or
+// over the work area of its screen when `over` is null; whether `upper` lies above
+// `lower` in the Z order.
+bool CentredOver(HWND window, HWND over);
+bool IsAbove(HWND upper, HWND lower);
+
+// The text on the clipboard; empty when there is none.
+std::wstring ClipboardText();
+
 // Sends a message that carries no pointers and waits at most a few seconds for the
 // answer; `ok` (when given) tells whether the answer came.
 LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0, bool* ok = nullptr);
@@ -53,6 +62,8 @@ LRESULT Query(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0, b
 // A click on a button, as the mouse gives one. Posted, so that a click that opens
 // a modal window does not hold the driver.
 void Click(HWND button);
+// A left click of the mouse at a point of the screen, as real input.
+void ClickAt(int x, int y);
 // A key pressed and released while `window` has the keyboard focus.
 void PressKey(HWND window, WORD virtualKey);
 // Replaces the text of an edit field, as typing the whole text would.

@@ -68,6 +68,21 @@ void CheckStartState(Session& tool, Report& report, const std::wstring& connecti
     report.Expect(!::IsWindowVisible(tool.Item(IDOK)) && !tool.Enabled(IDOK),
                   L"the OK button hidden and disabled");
     CheckSystemMenu(tool, report);
+    report.Expect(CentredOver(tool.Main(), nullptr), L"the main dialog centred on the screen");
+}
+
+// The path field shows the chosen file and cannot be edited, but its text can be
+// selected and copied.
+void CheckPathField(Session& tool, Report& report, const std::wstring& path) {
+    HWND field = tool.Item(kFilePath);
+    report.Expect(
+        (::GetWindowLongW(field, GWL_STYLE) & ES_READONLY) != 0 && tool.Enabled(kFilePath),
+        L"file field read-only and enabled");
+    Query(field, WM_CHAR, L'x', 1);
+    report.ExpectText(tool.Text(kFilePath), path, L"file field after typing into it");
+    Query(field, EM_SETSEL, 0, -1);
+    Query(field, WM_COPY);
+    report.ExpectText(ClipboardText(), path, L"the path copied from the file field");
 }
 
 void CheckEnterKeepsDialog(Session& tool, Report& report) {
@@ -82,6 +97,7 @@ void CheckAboutBox(Session& tool, Report& report, const Setup& setup) {
     ::PostMessageW(tool.Main(), WM_SYSCOMMAND, 16, 0);
     HWND about = tool.WaitForDialog(L"关于 Vantrel", kBoxTimeoutMs);
     if (!report.Expect(about != nullptr, L"the About box opens from the system menu")) return;
+    report.Expect(CentredOver(about, tool.Main()), L"the About box centred over the main dialog");
     report.Expect(FindDescendant(about, L"Static", L"Vantrel，1.1.0.0") != nullptr,
                   L"About text \"Vantrel，1.1.0.0\"");
     report.ExpectText(WindowText(::GetDlgItem(about, IDOK)), L"确定", L"About button");
@@ -114,6 +130,22 @@ void AnswerFiveWire(Session& tool, Report& report, const Setup& setup) {
     report.Expect(FindDescendant(mode, L"Button", L"烧录模式") != nullptr, L"group \"烧录模式\"");
     report.Expect(Query(six, BM_GETCHECK) == BST_CHECKED, L"six-wire preset");
     report.Expect(Query(five, BM_GETCHECK) == BST_UNCHECKED, L"five-wire clear");
+
+    // Centred over the main dialog, and still above it after a click on the main
+    // dialog beside it.
+    report.Expect(CentredOver(mode, tool.Main()), L"the question centred over the main dialog");
+    report.Expect((::GetWindowLongW(mode, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+                  L"the question is topmost");
+    RECT main, question;
+    ::GetWindowRect(tool.Main(), &main);
+    ::GetWindowRect(mode, &question);
+    POINT beside{main.right - 12, (main.top + main.bottom) / 2};
+    if (::PtInRect(&question, beside)) beside.x = main.left + 12;
+    ClickAt(beside.x, beside.y);
+    if (!WaitFor([&] { return ::GetForegroundWindow() == tool.Main(); }, 3000))
+        Say(L"  (the click did not make the main dialog the foreground window)");
+    report.Expect(::IsWindowVisible(mode) && IsAbove(mode, tool.Main()),
+                  L"the question stays above the main dialog after a click on it");
 
     // The tooltip is a top-level window of the thread that shows the dialog.
     HWND toolTip = nullptr;
@@ -157,6 +189,7 @@ void Configure(Session& tool, Report& report, const Setup& setup) {
     report.ExpectText(tool.Text(kFilePath), setup.samples.controlFile, L"file field");
     report.Expect(tool.Enabled(kConfigure), L"\"配置烧录器\" enabled");
     report.Expect(!tool.Enabled(kUpgrade), L"\"升级固件\" disabled");
+    CheckPathField(tool, report, setup.samples.controlFile);
 
     Step(L"configure the writer");
     Click(tool.Item(kConfigure));
