@@ -77,6 +77,9 @@ public:
 
     // ---- Firmware upgrade (upgrade/) ----------------------------------------------
     virtual bool RunFirmwareUpgrade(const std::wstring& path);
+    // Reads the firmware file once, deciphers, parses and checks it in memory and
+    // fills the 69,632-byte image. False, after its pane text and message box, when
+    // the file cannot be read or (unless m_bSkipFirmwareCheck) is not sound.
     bool LoadFirmwareImage(const std::wstring& path, uint8_t* image);
     bool EraseApromPage(uint32_t pageAddress);
     bool ProgramApromPage(uint32_t pageAddress, const uint8_t* page);
@@ -106,6 +109,11 @@ public:
     BOOL m_bDevicePresent = FALSE;
     std::atomic<BOOL> m_bBootMode{FALSE};
     std::atomic<BOOL> m_bAwaitingBootLoader{FALSE};
+    // Set by front ends that let an operator upgrade from a file that fails its
+    // check (recovery); the dialog never sets it.
+    BOOL m_bSkipFirmwareCheck = FALSE;
+    // Set by the last LoadFirmwareImage when it refused the file for its contents.
+    BOOL m_bFirmwareRefused = FALSE;
 
     CHidDevice m_hidDevice;
     int32_t m_nVid = 0x0416;

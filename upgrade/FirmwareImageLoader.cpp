@@ -1,73 +1,32 @@
-// LoadFirmwareImage: deciphers a firmware file into an intermediate file beside it,
-// parses that file's Intel HEX text into the image, and deletes it again.
+// LoadFirmwareImage: reads the firmware file once into memory, deciphers, parses
+// and checks it there, and refuses a file that is not sound Intel HEX before the
+// job sends anything to the writer. No other file is written or read.
 
+#include <cstring>
 #include <vector>
 
 #include "app/VantrelCore.h"
-#include "common/Files.h"
-#include "upgrade/FirmwareDecipher.h"
-#include "upgrade/IntelHexParser.h"
-
-namespace {
-
-constexpr size_t kChunkSize = 64 * 1024;
-
-// Feeds the text of `in` to the parser until its end or the end-of-file record.
-// False on a read error.
-bool ParseFirmwareText(FILE* in, uint8_t* image) {
-    vantrel::IntelHexParser parser(image);
-    std::vector<char> chunk(kChunkSize);
-    while (!parser.Ended()) {
-        const size_t got = std::fread(chunk.data(), 1, chunk.size(), in);
-        parser.Feed(chunk.data(), got);
-        if (got < chunk.size()) {
-            if (std::ferror(in)) return false;
-            break;
-        }
-    }
-    parser.Finish();
-    return true;
-}
-
-// The intermediate file holds plain firmware: it must not stay behind. When it
-// cannot be deleted, its contents are at least cut away.
-void DiscardIntermediate(const std::wstring& path) {
-    if (vantrel::RemoveFile(path)) return;
-    if (FILE* file = vantrel::OpenFile(path, "wb")) std::fclose(file);
-}
-
-}  // namespace
+#include "common/FileRead.h"
+#include "upgrade/FirmwareImage.h"
+#include "upgrade/FirmwareLoad.h"
 
 bool CVantrelCore::LoadFirmwareImage(const std::wstring& path, uint8_t* image) {
-    auto fail = [this] {
+    m_bFirmwareRefused = FALSE;
+    std::vector<uint8_t> bytes;
+    if (vantrel::ReadRegularFile(path, vantrel::kMaxFirmwareFileSize, bytes) !=
+        vantrel::FileReadResult::Ok) {
+        m_view.SetPaneText(vantrel::kPaneError, L"源文件不能打开");
         m_view.ShowMessage(L"源文件不能打开", L"Message", vantrel::kMbSystemModal);
         return false;
-    };
-
-    FILE* firmware = vantrel::OpenFile(path, "rb");
-    if (firmware == nullptr) return fail();
-    const std::wstring intermediatePath = path + L".hex";
-    FILE* intermediate = vantrel::OpenFile(intermediatePath, "w+b");
-    if (intermediate == nullptr) {
-        std::fclose(firmware);
-        return fail();
     }
-
-    bool deciphered = vantrel::DecipherFirmware(firmware, intermediate);
-    std::fclose(firmware);
-    if (std::fclose(intermediate) != 0) deciphered = false;
-    if (!deciphered) {
-        DiscardIntermediate(intermediatePath);
-        return fail();
+    const vantrel::FirmwareLoad load = vantrel::LoadFirmwareBytes(bytes.data(), bytes.size());
+    if (!load.check.Sound() && !m_bSkipFirmwareCheck) {
+        m_bFirmwareRefused = TRUE;
+        m_view.SetPaneText(vantrel::kPaneError, L"固件文件无效!");
+        m_view.ShowMessage(vantrel::FirmwareRefusalText(load.check.problems.front()), L"Message",
+                           vantrel::kMbSystemModal);
+        return false;
     }
-
-    FILE* text = vantrel::OpenFile(intermediatePath, "rb");
-    if (text == nullptr) {
-        DiscardIntermediate(intermediatePath);
-        return fail();
-    }
-    const bool parsed = ParseFirmwareText(text, image);
-    std::fclose(text);
-    DiscardIntermediate(intermediatePath);
-    return parsed ? true : fail();
+    std::memcpy(image, load.image.data(), vantrel::kFirmwareImageSize);
+    return true;
 }

@@ -1,7 +1,7 @@
 // The firmware upgrade job (worker thread): brings the writer into its boot
-// loader, erases the 136 pages of APROM, loads the firmware file, programs and
-// verifies every page, and resets the writer. Every step text goes to the error
-// pane; the progress bar follows the erase and the programming.
+// loader, erases the 136 pages of APROM, programs and verifies every page with
+// the image of the firmware file loaded at the start, and resets the writer. Every step text goes
+// to the error pane; the progress bar follows the erase and the programming.
 
 #include <vector>
 
@@ -23,6 +23,13 @@ public:
 
     bool Run() {
         m_core.m_bAwaitingBootLoader = TRUE;
+        // The file is read, deciphered and checked before the writer is touched: a
+        // file that cannot be read or is not sound leaves the writer as it is. The
+        // image programmed is that of the bytes read here, whatever happens to the
+        // file later. Addresses that the file does not name are programmed as 0x00.
+        std::vector<uint8_t> image(kFirmwareImageSize, 0);
+        if (!m_core.LoadFirmwareImage(m_path, image.data())) return false;
+
         if (m_core.m_bBootMode) {
             // Already in the boot loader: no restart and no wait.
             ShowWarning();
@@ -30,13 +37,6 @@ public:
             return false;
         }
         if (!Erase()) return false;
-
-        // The image is zero-filled, so addresses that the file does not name are
-        // programmed as 0x00.
-        std::vector<uint8_t> image(kFirmwareImageSize, 0);
-        // LoadFirmwareImage has shown its own message; the pane keeps the erase text.
-        if (!m_core.LoadFirmwareImage(m_path, image.data())) return Fail();
-
         if (!ProgramAndVerify(image.data())) return false;
         return Reset();
     }

@@ -1,5 +1,5 @@
 // The firmware image reader: field values, page checksums, the deciphering step,
-// the record rules of the parser, and LoadFirmwareImage with its intermediate file.
+// the record rules of the parser, the soundness check, and LoadFirmwareImage.
 
 #include "upgrade/FirmwareImage.h"
 
@@ -10,18 +10,13 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
-#endif
-
 #include "app/VantrelCore.h"
 #include "cipher/Des.h"
-#include "common/Files.h"
 #include "link/NullHidPlatform.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/TempDir.h"
-#include "upgrade/FirmwareDecipher.h"
+#include "upgrade/FirmwareCheck.h"
+#include "upgrade/FirmwareLoad.h"
 #include "upgrade/FirmwareSealer.h"
 #include "upgrade/IntelHexParser.h"
 #include "upgrade/IntelHexWriter.h"
@@ -72,13 +67,8 @@ TEST(FirmwareImage, PageChecksumSumsLittleEndianWords) {
 class DecipherTest : public ::testing::Test {
 protected:
     std::vector<uint8_t> Decipher(const std::vector<uint8_t>& sealed) {
-        const std::wstring in = dir.Write(L"in.bin", sealed);
-        FILE* input = OpenFile(in, "rb");
-        FILE* output = OpenFile(dir.File(L"out.bin"), "w+b");
-        EXPECT_TRUE(DecipherFirmware(input, output));
-        std::fclose(input);
-        std::fclose(output);
-        return test::ReadWholeFile(dir.File(L"out.bin"));
+        const std::string text = DecipherFirmware(sealed.data(), sealed.size());
+        return std::vector<uint8_t>(text.begin(), text.end());
     }
     std::vector<uint8_t> Plain(const uint8_t block[8]) {
         CDes des;
@@ -86,13 +76,12 @@ protected:
         des.DecryptBlock(block);
         return std::vector<uint8_t>(des.m_decryptedBlock, des.m_decryptedBlock + 8);
     }
-    TempDir dir;
 };
 
 TEST_F(DecipherTest, SealedTextComesBackBlockForBlock) {
     const std::string text = BuildIntelHex(RandomImage(20000, 1));
     std::vector<uint8_t> plain = Decipher(SealFirmware(text));
-    ASSERT_EQ(plain.size(), (text.size() + 7) / 8 * 8);  // more than one read chunk
+    ASSERT_EQ(plain.size(), (text.size() + 7) / 8 * 8);
     EXPECT_EQ(std::string(plain.begin(), plain.begin() + text.size()), text);
     EXPECT_TRUE(
         std::all_of(plain.begin() + text.size(), plain.end(), [](uint8_t b) { return b == 0; }));
@@ -113,7 +102,7 @@ TEST_F(DecipherTest, ShortLastBlockKeepsThePreviousCiphertext) {
     EXPECT_EQ(Decipher({0xAB, 0xCD}), Plain(alone));
 }
 
-TEST_F(DecipherTest, ShortBlockAfterAFullChunkUsesTheChunksLastBlock) {
+TEST_F(DecipherTest, ShortBlockAfterManyBlocksUsesTheLastWholeBlock) {
     std::vector<uint8_t> sealed = RandomImage(64 * 1024 + 3, 2);
     const std::vector<uint8_t> plain = Decipher(sealed);
     ASSERT_EQ(plain.size(), 64u * 1024 + 8);
@@ -240,7 +229,9 @@ TEST_F(IntelHexParserTest, LineEndsCrLfAndLfReadAlike) {
 }
 
 TEST_F(IntelHexParserTest, TextSplitAnywhereParsesTheSame) {
-    const std::string text = BuildIntelHex(RandomImage(3000, 3), {.baseAddress = 0xFF00});
+    // Records of the longest kind (255 bytes, 521 characters before the CR LF).
+    const std::string text =
+        BuildIntelHex(RandomImage(3000, 3), {.baseAddress = 0xFF00, .bytesPerRecord = 255});
     Parse(text);
     const std::vector<uint8_t> whole = image;
     image.assign(kFirmwareImageSize, 0xEE);
@@ -250,6 +241,8 @@ TEST_F(IntelHexParserTest, TextSplitAnywhereParsesTheSame) {
     parser.Finish();
     EXPECT_EQ(image, whole);
     EXPECT_TRUE(parser.Ended());
+    EXPECT_TRUE(parser.Check().Sound()) << FirmwareProblemText(parser.Check().problems.front());
+    EXPECT_EQ(parser.Check().lines, CheckFirmwareText(text).lines);
 }
 
 TEST_F(IntelHexParserTest, VeryLongLinesAreReadUpToTheirUsefulPart) {
@@ -276,6 +269,101 @@ TEST_F(IntelHexParserTest, AddressesOutsideTheImageAreDropped) {
     EXPECT_EQ(ChangedBytes(), 0u);
 }
 
+// ---- The soundness check ---------------------------------------------------------
+
+using Problems = std::vector<FirmwareProblem>;
+constexpr auto kNotARecord = FirmwareProblemKind::NotARecord;
+constexpr auto kBadCharacter = FirmwareProblemKind::BadCharacter;
+constexpr auto kWrongLength = FirmwareProblemKind::WrongLength;
+constexpr auto kWrongChecksum = FirmwareProblemKind::WrongChecksum;
+constexpr auto kNoEndRecord = FirmwareProblemKind::NoEndRecord;
+constexpr auto kNoDataInImage = FirmwareProblemKind::NoDataInImage;
+
+TEST(FirmwareCheck, FindsEveryProblemWithItsLine) {
+    const std::string data = ":0100000011EE\r\n";
+    const std::string end = ":00000001FF\r\n";
+    const struct {
+        const char* what;
+        std::string text;
+        Problems problems;
+    } cases[] = {
+        {"sound", data + "\r\n" + end, {}},
+        {"LF line ends, then anything after the end record",
+         ":01000000AB54\n" + end + "junk\n",
+         {}},
+        {"a line that is no record", data + "hello\r\n" + end, {{kNotARecord, 2}}},
+        {"wrong checksum", data + ":0100010022DD\r\n" + end, {{kWrongChecksum, 2}}},
+        {"byte count above the line", ":0200000011EE\r\n" + end, {{kWrongLength, 1}}},
+        {"byte count below the line", ":0100000011EE00\r\n" + end, {{kWrongLength, 1}}},
+        {"a bare colon", data + ":\r\n" + end, {{kWrongLength, 2}}},
+        {"lower case, checksum right", ":01000000ab54\r\n" + end, {{kBadCharacter, 1}}},
+        {"lower case, checksum wrong",
+         ":01000000ab55\r\n" + end,
+         {{kBadCharacter, 1}, {kWrongChecksum, 1}}},
+        {"a blank inside", ":01000000 B54\r\n" + end, {{kBadCharacter, 1}}},
+        {"a lone CR inside", ":01000000A\rB54\n" + end, {{kBadCharacter, 1}, {kWrongLength, 1}}},
+        {"cut before the end record", data, {{kNoEndRecord, 0}}},
+        {"cut, with the zero padding of the last block",
+         data + std::string(5, '\0'),
+         {{kNoEndRecord, 0}}},
+        {"an end record without a line end, padded",
+         data + ":00000001FF" + std::string(5, '\0'),
+         {}},
+        {"data only outside the image", ":020000040002F8\r\n" + data + end, {{kNoDataInImage, 0}}},
+        {"empty", "", {{kNoEndRecord, 0}, {kNoDataInImage, 0}}},
+        {"noise",
+         "\x7f\x13\xa0\nxyz",
+         {{kNotARecord, 1}, {kNotARecord, 2}, {kNoEndRecord, 0}, {kNoDataInImage, 0}}},
+    };
+    for (const auto& c : cases) {
+        const FirmwareCheck check = CheckFirmwareText(c.text);
+        EXPECT_EQ(check.problems, c.problems) << c.what;
+        EXPECT_EQ(check.problemCount, c.problems.size()) << c.what;
+        EXPECT_EQ(check.Sound(), c.problems.empty()) << c.what;
+    }
+}
+
+TEST(FirmwareCheck, CountsRecordsAddressesAndWhatIsDroppedOrIgnored) {
+    const FirmwareCheck check = CheckFirmwareText(
+        ":020000040001F9\r\n"      // linear 0x0001
+        ":0400000001020304F2\r\n"  // 0x10000-0x10003
+        ":020000021000EC\r\n"      // segment 0x1000 adds 0x10000
+        ":02001000AABB89\r\n"      // 0x10000 + 0x10000 + 0x10: outside
+        ":00000006FA\r\n"          // an unknown type
+        ":00000001FF\r\n"
+        ":0400000001020304F2\r\n");  // after the end: never read
+    EXPECT_TRUE(check.Sound());
+    EXPECT_EQ(check.lines, 6u);
+    EXPECT_EQ(check.records, 6u);
+    EXPECT_EQ(check.dataRecords, 2u);
+    EXPECT_EQ(check.dataBytes, 6u);
+    EXPECT_TRUE(check.endRecord);
+    EXPECT_EQ(check.lowestAddress, 0x10000u);
+    EXPECT_EQ(check.highestAddress, 0x10003u);
+    EXPECT_EQ(check.bytesOutsideImage, 2u);
+    const std::vector<FirmwareNote> notes = {{FirmwareNoteKind::BytesOutsideImage, 4, 2},
+                                             {FirmwareNoteKind::IgnoredRecordType, 5, 6}};
+    EXPECT_EQ(check.notes, notes);
+}
+
+TEST(FirmwareCheck, KeepsAThousandProblemsAndCountsTheRest) {
+    std::string text;
+    for (int i = 0; i < 1500; ++i) text += "x\n";
+    const FirmwareCheck check = CheckFirmwareText(text);
+    EXPECT_EQ(check.problems.size(), FirmwareCheck::kMaxKept);
+    EXPECT_EQ(check.problemCount, 1502u);
+    EXPECT_EQ(check.problems.back(), (FirmwareProblem{kNotARecord, 1000}));
+}
+
+TEST(FirmwareCheck, ProblemsInTheToolsWords) {
+    EXPECT_EQ(FirmwareRefusalText({kNotARecord, 3}), L"固件文件无效：第3行不是Intel HEX记录！");
+    EXPECT_EQ(FirmwareProblemText({kBadCharacter, 12}), L"第12行含有非大写十六进制字符");
+    EXPECT_EQ(FirmwareProblemText({kWrongLength, 4}), L"第4行记录长度与字节数不符");
+    EXPECT_EQ(FirmwareProblemText({kWrongChecksum, 7}), L"第7行记录校验和错误");
+    EXPECT_EQ(FirmwareProblemText({kNoEndRecord, 0}), L"没有文件结束记录");
+    EXPECT_EQ(FirmwareProblemText({kNoDataInImage, 0}), L"APROM范围内没有数据");
+}
+
 // ---- LoadFirmwareImage -------------------------------------------------------------
 
 class LoadFirmwareImageTest : public ::testing::Test {
@@ -284,10 +372,13 @@ protected:
     bool LoadSealed(const std::string& text) {
         return Load(dir.Write(L"writer.hex", SealFirmware(text)));
     }
-    void ExpectOnlyMessage(const std::wstring& text) {
+    // The error pane's text, then the box.
+    void ExpectRefusal(const std::wstring& pane, const std::wstring& box) {
         const std::vector<test::ViewEvent> expected = {
-            {test::ViewEvent::Message, 0, text, L"Message", kMbSystemModal}};
+            {test::ViewEvent::Pane, kPaneError, pane, L"", 0},
+            {test::ViewEvent::Message, 0, box, L"Message", kMbSystemModal}};
         EXPECT_EQ(view.Events(), expected);
+        EXPECT_EQ(image, std::vector<uint8_t>(kFirmwareImageSize, 0x5A));  // untouched
     }
 
     TempDir dir;
@@ -295,25 +386,18 @@ protected:
     VirtualClock clock;
     NullHidPlatform platform;
     CVantrelCore core{view, clock, platform};
-    std::vector<uint8_t> image = std::vector<uint8_t>(kFirmwareImageSize, 0);
+    std::vector<uint8_t> image = std::vector<uint8_t>(kFirmwareImageSize, 0x5A);
 };
 
-TEST_F(LoadFirmwareImageTest, WholeImageRoundTripsAndTheIntermediateFileIsGone) {
+TEST_F(LoadFirmwareImageTest, WholeImageRoundTripsAndNothingElseIsWritten) {
     const std::vector<uint8_t> expected = RandomImage(kFirmwareImageSize, 4);
     for (const char* lineEnd : {"\r\n", "\n"}) {
-        std::fill(image.begin(), image.end(), 0);
         ASSERT_TRUE(LoadSealed(BuildIntelHex(expected, {.lineEnd = lineEnd})));
         EXPECT_EQ(image, expected);
         EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
     }
     EXPECT_TRUE(view.Events().empty());
-}
-
-TEST_F(LoadFirmwareImageTest, EmptyFirmwareFileLoadsNothing) {
-    EXPECT_TRUE(Load(dir.Write(L"writer.hex", std::vector<uint8_t>{})));
-    EXPECT_EQ(image, std::vector<uint8_t>(kFirmwareImageSize, 0));
-    EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
-    EXPECT_TRUE(view.Events().empty());
+    EXPECT_FALSE(core.m_bFirmwareRefused);
 }
 
 TEST_F(LoadFirmwareImageTest, PartialImageLeavesTheRestZero) {
@@ -324,63 +408,29 @@ TEST_F(LoadFirmwareImageTest, PartialImageLeavesTheRestZero) {
                             [](uint8_t b) { return b == 0; }));
 }
 
-TEST_F(LoadFirmwareImageTest, LeftoverIntermediateFileIsReplacedAndDeleted) {
-    // A longer leftover whose records would land at 0x100 if any of it were read.
-    std::string leftover;
-    for (int i = 0; i < 200; ++i) leftover += ":0101000055A9\r\n";
-    dir.Write(L"writer.hex.hex", leftover);
-    ASSERT_TRUE(LoadSealed(":0100000011EE\r\n"));  // no end record: the text runs to its end
+TEST_F(LoadFirmwareImageTest, UnsoundFileIsRefusedWithItsFirstProblem) {
+    EXPECT_FALSE(LoadSealed(":0100000011EE\r\n:0100010022DD\r\n"));
+    ExpectRefusal(L"固件文件无效!", L"固件文件无效：第2行记录校验和错误！");
+    EXPECT_TRUE(core.m_bFirmwareRefused);
+}
+
+TEST_F(LoadFirmwareImageTest, SkippingTheCheckLoadsWhatTheTextSays) {
+    core.m_bSkipFirmwareCheck = TRUE;
+    ASSERT_TRUE(LoadSealed(":0100000011EE\r\n:01000100ab00\r\n"));
     EXPECT_EQ(image[0], 0x11);
-    EXPECT_EQ(image[0x100], 0x00);
-    EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
+    EXPECT_EQ(image[1], 0x00);  // lower case reads as zero digits
+    EXPECT_TRUE(view.Events().empty());
+    EXPECT_FALSE(core.m_bFirmwareRefused);
 }
 
-TEST_F(LoadFirmwareImageTest, MissingFirmwareFileShowsTheBoxAndLeavesTheImage) {
-    std::fill(image.begin(), image.end(), 0x5A);
+TEST_F(LoadFirmwareImageTest, FileThatCannotBeReadShowsTheTextAndTheBox) {
     EXPECT_FALSE(Load(dir.File(L"absent.hex")));
-    ExpectOnlyMessage(L"源文件不能打开");
-    EXPECT_EQ(image, std::vector<uint8_t>(kFirmwareImageSize, 0x5A));
-    EXPECT_TRUE(dir.Entries().empty());
+    ExpectRefusal(L"源文件不能打开", L"源文件不能打开");
+    view.Clear();
+    EXPECT_FALSE(Load(dir.MakeDir(L"folder.hex")));
+    ExpectRefusal(L"源文件不能打开", L"源文件不能打开");
+    EXPECT_FALSE(core.m_bFirmwareRefused);
 }
-
-TEST_F(LoadFirmwareImageTest, IntermediateFileThatCannotBeCreatedShowsTheBox) {
-    const std::wstring path = dir.Write(L"writer.hex", SealFirmware(":0100000011EE\n"));
-    dir.MakeDir(L"writer.hex.hex");  // a folder stands where the file would go
-    EXPECT_FALSE(Load(path));
-    ExpectOnlyMessage(L"源文件不能打开");
-    EXPECT_EQ(image[0], 0);
-}
-
-TEST_F(LoadFirmwareImageTest, UnreadableFirmwareFileLeavesNoIntermediateFile) {
-    // A folder in place of the firmware file: it either cannot be opened or cannot be
-    // read; both end with the box, and no plain text stays behind.
-    EXPECT_FALSE(Load(dir.MakeDir(L"writer.hex")));
-    ExpectOnlyMessage(L"源文件不能打开");
-    EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
-}
-
-#ifndef _WIN32
-TEST_F(LoadFirmwareImageTest, FailedWriteOfTheIntermediateFileRemovesIt) {
-    // A file-size limit below the deciphered text makes the writes fail.
-    const std::wstring path =
-        dir.Write(L"writer.hex", SealFirmware(BuildIntelHex(RandomImage(4096, 6))));
-    struct sigaction ignore = {}, previous = {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved = {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limited = saved;
-    limited.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    const bool loaded = Load(path);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &previous, nullptr);
-
-    EXPECT_FALSE(loaded);
-    ExpectOnlyMessage(L"源文件不能打开");
-    EXPECT_EQ(dir.Entries(), std::vector<std::wstring>{L"writer.hex"});
-}
-#endif
 
 TEST_F(LoadFirmwareImageTest, WidePathWithChineseFolder) {
     dir.MakeDir(L"固件");
@@ -390,7 +440,6 @@ TEST_F(LoadFirmwareImageTest, WidePathWithChineseFolder) {
     EXPECT_EQ(std::vector<uint8_t>(image.begin() + 65536, image.begin() + 65540),
               (std::vector<uint8_t>{1, 2, 3, 4}));
     EXPECT_FALSE(test::FileExists(path + L".hex"));
-    EXPECT_TRUE(test::FileExists(path));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The firmware upgrade job end to end against the simulated writer, in virtual
 // time: the whole conversation, the texts, boxes and progress positions, the APROM
-// that results, and every way the job can fail.
+// that results, every way the job can fail, the files it refuses before the writer
+// is touched, and the files around the firmware file that it leaves alone.
 
 #include <gtest/gtest.h>
 
@@ -9,10 +10,20 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "cipher/Des.h"
+#include "common/Text.h"
 #include "tests/support/SimHarness.h"
 #include "tests/support/TempDir.h"
 #include "tests/upgrade/UpgradeScenario.h"
 #include "upgrade/FirmwareImage.h"
+#include "upgrade/FirmwareSealer.h"
+#include "upgrade/IntelHexWriter.h"
 
 using namespace vantrel;
 using namespace vantrel::test;
@@ -274,21 +285,6 @@ TEST_F(UpgradeJobTest, StaleBootModeWithTheApplicationRunningFailsTheFirstErase)
     EXPECT_TRUE(h->writer.RecordedNames().empty());
 }
 
-TEST_F(UpgradeJobTest, FirmwareFileThatCannotBeOpenedAfterTheErase) {
-    Attach(true);
-    path = dir.File(L"missing.hex");
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(JobStory(), (Texts{L"M " + std::wstring(kWarning), L"E APROM擦除...",
-                                 L"E APROM擦除完成!", L"M 源文件不能打开"}));
-    EXPECT_EQ(h->view.Events().back().caption, L"Message");
-    EXPECT_EQ(Count("EraseApromPage"), 136);
-    EXPECT_EQ(Count("ProgramApromPage"), 0);
-    EXPECT_EQ(h->writer.Aprom(), std::vector<uint8_t>(kFirmwareImageSize, 0xFF));
-    EXPECT_EQ(h->writer.Mode(), SimMode::BootLoader);
-    path = WriteFirmwareFile(dir, image);
-    ExpectRerunStartsAtErase();
-}
-
 TEST_F(UpgradeJobTest, PageThatCannotBeProgrammed) {
     Attach(true, {{Fault::Silent, "ProgramApromPage", 4, -1}});
     EXPECT_FALSE(Run());
@@ -337,5 +333,162 @@ TEST_F(UpgradeJobTest, ResetThatCannotBeSent) {
     EXPECT_EQ(h->writer.Aprom(), image);
     EXPECT_EQ(h->writer.OpenHandleCount(), 0);
 }
+
+// ---- Files refused before the writer is touched -----------------------------------
+
+// The text of the sample image, which the cases below spoil in their own ways.
+std::string SampleText() {
+    IntelHexOptions options;
+    options.skipZeroRecords = true;
+    return BuildIntelHex(SampleFirmwareImage(), options);
+}
+
+std::string ReplaceLine(std::string text, size_t line, const std::string& with) {
+    size_t at = 0;
+    for (size_t i = 1; i < line; ++i) at = text.find('\n', at) + 1;
+    return text.replace(at, text.find('\r', at) - at, with);
+}
+
+std::vector<uint8_t> SealedUnderAnotherKey(const std::string& text) {
+    std::vector<uint8_t> plain(text.begin(), text.end());
+    plain.resize((plain.size() + 7) / 8 * 8, 0);
+    CDes des;
+    const uint8_t key[8] = {'1', '2', '3', '4', '5', '6', '7', '8'};
+    des.SetKey(key);
+    std::vector<uint8_t> sealed(plain.size());
+    for (size_t at = 0; at < plain.size(); at += 8) {
+        des.EncryptBlock(plain.data() + at);
+        std::copy(des.m_encryptedBlock, des.m_encryptedBlock + 8, sealed.begin() + at);
+    }
+    return sealed;
+}
+
+TEST_F(UpgradeJobTest, UnsoundOrUnreadableFilesAreRefusedBeforeTheWriterIsTouched) {
+    const std::string text = SampleText();
+    const std::vector<uint8_t> sealed = SealFirmware(text);
+    std::vector<uint8_t> controlFile(34718);
+    for (size_t i = 0; i < controlFile.size(); ++i) controlFile[i] = static_cast<uint8_t>(i * 7);
+    // Line 2 is the first data record, ":10000000" and 16 bytes.
+    const std::string record2 = text.substr(text.find('\n') + 1, 43);
+    std::string lowered = record2;
+    for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string wrongSum = record2.substr(0, 42) + (record2[42] == '0' ? "1" : "0");
+
+    const wchar_t kInvalid[] = L"固件文件无效!";
+    const wchar_t kUnreadable[] = L"源文件不能打开";
+    const struct {
+        const char* what;
+        std::vector<uint8_t> file;  // written as writer.hex, unless absent
+        bool absent;
+        const wchar_t* pane;
+        std::wstring box;
+    } cases[] = {
+        {"a control file", controlFile, false, kInvalid, L"固件文件无效：第1行不是Intel HEX记录！"},
+        {"an empty file", {}, false, kInvalid, L"固件文件无效：没有文件结束记录！"},
+        {"Intel HEX never sealed", std::vector<uint8_t>(text.begin(), text.end()), false, kInvalid,
+         L"固件文件无效：第1行不是Intel HEX记录！"},
+        {"sealed under another key", SealedUnderAnotherKey(text), false, kInvalid,
+         L"固件文件无效：第1行不是Intel HEX记录！"},
+        {"a download cut in half",
+         std::vector<uint8_t>(sealed.begin(), sealed.begin() + sealed.size() / 16 * 8), false,
+         kInvalid, L"固件文件无效：第338行记录长度与字节数不符！"},
+        {"a wrong record checksum", SealFirmware(ReplaceLine(text, 2, wrongSum)), false, kInvalid,
+         L"固件文件无效：第2行记录校验和错误！"},
+        {"lower-case digits", SealFirmware(ReplaceLine(text, 2, lowered)), false, kInvalid,
+         L"固件文件无效：第2行含有非大写十六进制字符！"},
+        {"a byte count that does not match",
+         SealFirmware(ReplaceLine(text, 2, ":11" + record2.substr(3))), false, kInvalid,
+         L"固件文件无效：第2行记录长度与字节数不符！"},
+        {"no data inside the image",
+         SealFirmware(":020000040002F8\r\n:0100000011EE\r\n:00000001FF\r\n"), false, kInvalid,
+         L"固件文件无效：APROM范围内没有数据！"},
+        {"a file that does not exist", {}, true, kUnreadable, kUnreadable},
+    };
+    for (bool inBootLoader : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (inBootLoader ? ", boot loader" : ", application"));
+            Attach(inBootLoader);
+            h->writer.ClearTrace();
+            h->writer.ClearRecord();
+            path = c.absent ? dir.File(L"absent.hex") : dir.Write(L"writer.hex", c.file);
+            EXPECT_FALSE(Run());
+            EXPECT_EQ(Story(), (Texts{L"E " + std::wstring(c.pane), L"M " + c.box}));
+            EXPECT_EQ(h->view.Events().back().caption, L"Message");
+            EXPECT_TRUE(h->writer.Trace().empty());
+            EXPECT_EQ(h->writer.Aprom(), std::vector<uint8_t>(kFirmwareImageSize, 0xFF));
+            EXPECT_EQ(h->writer.Mode(), inBootLoader ? SimMode::BootLoader : SimMode::Application);
+            EXPECT_EQ(h->core.m_bBootMode != FALSE, inBootLoader);
+            EXPECT_EQ(h->core.m_bFirmwareRefused != FALSE, !c.absent);
+        }
+    }
+}
+
+TEST_F(UpgradeJobTest, ForcedUpgradeProgramsAnUnsoundFileAsItReads) {
+    Attach(true);
+    h->core.m_bSkipFirmwareCheck = TRUE;
+    path = dir.Write(L"writer.hex", SealFirmware(":01000000ab55\r\n:0100010022DD\r\n"));
+    ASSERT_TRUE(Run());
+    std::vector<uint8_t> expected(kFirmwareImageSize, 0);
+    expected[1] = 0x22;  // "ab" reads as 0x00
+    EXPECT_EQ(h->writer.Aprom(), expected);
+}
+
+TEST_F(UpgradeJobTest, FileChangedDuringTheJobProgramsTheBytesReadAtTheStart) {
+    Attach(false);
+    auto deliver = h->view.onMessage;
+    h->view.onMessage = [&](const std::wstring& text) {
+        // While the warning box is open: another image, then a truncated file.
+        WriteFirmwareFile(dir, std::vector<uint8_t>(kFirmwareImageSize, 0x77));
+        dir.Write(L"writer.hex", std::vector<uint8_t>(24, 0));
+        deliver(text);
+    };
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(h->writer.Aprom(), image);
+}
+
+#ifndef _WIN32
+// What an earlier version wrote beside the firmware file, planted there now: the
+// job neither follows a link there nor opens a FIFO there.
+TEST_F(UpgradeJobTest, LinkAndFifoAtTheOldIntermediateNameAreLeftAlone) {
+    const std::wstring target = dir.Write(L"target.bin", std::string("precious"));
+    ASSERT_EQ(symlink(ToUtf8(target).c_str(), ToUtf8(path + L".hex").c_str()), 0);
+    Attach(true);
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(h->writer.Aprom(), image);
+    EXPECT_EQ(ReadWholeFile(target),
+              std::vector<uint8_t>({'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
+
+    ASSERT_EQ(unlink(ToUtf8(path + L".hex").c_str()), 0);
+    ASSERT_EQ(mkfifo(ToUtf8(path + L".hex").c_str(), 0600), 0);
+    // Held open here, so that a job that opened it would neither block nor go unseen.
+    const int fifo = open(ToUtf8(path + L".hex").c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fifo, 0);
+    const char planted[] = ":0100000099DD\r\n:00000001FF\r\n";
+    ASSERT_EQ(write(fifo, planted, sizeof planted - 1), static_cast<ssize_t>(sizeof planted - 1));
+    Attach(true);
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(h->writer.Aprom(), image);
+    char left[64];
+    EXPECT_EQ(read(fifo, left, sizeof left), static_cast<ssize_t>(sizeof planted - 1));
+    close(fifo);
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::wstring>{L"target.bin", L"writer.hex", L"writer.hex.hex"}));
+}
+
+TEST_F(UpgradeJobTest, UpgradeFromAReadOnlyFolderSucceedsAndWritesNothing) {
+    dir.MakeDir(L"ro");
+    path = WriteFirmwareFile(dir, image, L"ro/writer.hex");
+    ASSERT_EQ(chmod(ToUtf8(dir.File(L"ro")).c_str(), 0555), 0);
+    Attach(false);
+    const bool upgraded = Run();
+    std::vector<std::wstring> entries;
+    for (const wchar_t* name : {L"writer.hex", L"writer.hex.hex"})
+        if (FileExists(dir.File(L"ro/") + name)) entries.emplace_back(name);
+    chmod(ToUtf8(dir.File(L"ro")).c_str(), 0755);
+    EXPECT_TRUE(upgraded);
+    EXPECT_EQ(h->writer.Aprom(), image);
+    EXPECT_EQ(entries, std::vector<std::wstring>{L"writer.hex"});
+}
+#endif
 
 }  // namespace

@@ -1,0 +1,140 @@
+#include "common/FileRead.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+
+#include "common/Text.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr size_t kChunk = 64 * 1024;
+
+#ifdef _WIN32
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : m_h(h) {}
+    ~Handle() {
+        if (m_h != INVALID_HANDLE_VALUE) ::CloseHandle(m_h);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return m_h; }
+
+private:
+    HANDLE m_h;
+};
+
+FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes) {
+    // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open at all.
+    Handle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return FileReadResult::CannotOpen;
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) return FileReadResult::NotRegular;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!::GetFileInformationByHandle(file.get(), &info)) return FileReadResult::ReadError;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FileReadResult::NotRegular;
+    const uint64_t size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    if (size > limit) return FileReadResult::TooLarge;
+    bytes.reserve(static_cast<size_t>(size));
+    for (;;) {
+        // One byte more than the limit allows shows a file that grew past it.
+        const size_t room = std::min(kChunk, limit + 1 - bytes.size());
+        const size_t at = bytes.size();
+        bytes.resize(at + room);
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), bytes.data() + at, static_cast<DWORD>(room), &got, nullptr))
+            return FileReadResult::ReadError;
+        bytes.resize(at + got);
+        if (bytes.size() > limit) return FileReadResult::TooLarge;
+        if (got == 0) return FileReadResult::Ok;
+    }
+}
+
+#else
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes) {
+    // O_NONBLOCK: opening a FIFO for reading returns at once instead of waiting for a
+    // writer; the type check then refuses it. It changes nothing for a regular file.
+    Descriptor file(::open(ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) return FileReadResult::CannotOpen;
+    struct stat info = {};
+    if (::fstat(file.get(), &info) != 0) return FileReadResult::ReadError;
+    if (!S_ISREG(info.st_mode)) return FileReadResult::NotRegular;
+    if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > limit)
+        return FileReadResult::TooLarge;
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    for (;;) {
+        // One byte more than the limit allows shows a file that grew past it.
+        const size_t room = std::min(kChunk, limit + 1 - bytes.size());
+        const size_t at = bytes.size();
+        bytes.resize(at + room);
+        const ssize_t got = ::read(file.get(), bytes.data() + at, room);
+        if (got < 0) {
+            bytes.resize(at);
+            if (errno == EINTR) continue;
+            return FileReadResult::ReadError;
+        }
+        bytes.resize(at + static_cast<size_t>(got));
+        if (bytes.size() > limit) return FileReadResult::TooLarge;
+        if (got == 0) return FileReadResult::Ok;
+    }
+}
+
+#endif
+
+}  // namespace
+
+FileReadResult ReadRegularFile(const std::wstring& path, size_t limit,
+                               std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    const FileReadResult result = Read(path, limit, bytes);
+    if (result != FileReadResult::Ok) {
+        bytes.clear();
+        bytes.shrink_to_fit();
+    }
+    return result;
+}
+
+const char* FileReadProblem(FileReadResult result) {
+    switch (result) {
+        case FileReadResult::Ok:
+            return "read";
+        case FileReadResult::CannotOpen:
+            return "cannot be opened";
+        case FileReadResult::NotRegular:
+            return "is not a regular file";
+        case FileReadResult::TooLarge:
+            return "is too large";
+        case FileReadResult::ReadError:
+            return "cannot be read";
+    }
+    return "cannot be read";
+}
+
+}  // namespace vantrel
