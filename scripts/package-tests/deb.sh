@@ -46,7 +46,9 @@ cli=$fresh/usr/bin/vantrel-cli
 page=$fresh/usr/share/man/man1/vantrel-cli.1.gz
 completion=$fresh/usr/share/bash-completion/completions/vantrel-cli
 rule=$fresh/usr/lib/udev/rules.d/60-vantrel.rules
-for file in "$cli" "$page" "$completion" "$rule" "$fresh/usr/share/doc/vantrel-cli/README.md"; do
+doc=$fresh/usr/share/doc/vantrel-cli
+for file in "$cli" "$page" "$completion" "$rule" "$doc/README.md" "$doc/GUIDE.md" \
+    "$doc/images/main-start-up.png"; do
     [ -f "$file" ] || fail "not installed: ${file#"$fresh"}"
 done
 

@@ -32,11 +32,18 @@ done
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 
-work=$(mktemp -d /tmp/vantrel-gui.XXXXXX)
+# The scratch folder: VANTREL_GUI_WORK names an empty one of the caller's (the
+# guide's pictures show paths in it), otherwise a temporary one.
+if [ -n "${VANTREL_GUI_WORK:-}" ]; then
+    work=$VANTREL_GUI_WORK
+    mkdir -p "$work"
+else
+    work=$(mktemp -d /tmp/vantrel-gui.XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+fi
 shots=$build/screenshots
 rm -rf "$shots"
 mkdir -p "$shots"
-trap 'rm -rf "$work"' EXIT
 
 # Everything that opens windows runs inside one virtual display; the Wine server
 # is ended before the display goes, so nothing of this run lingers.
@@ -59,9 +66,13 @@ timeout 900 xvfb-run -a -s "-screen 0 1280x1024x24" \
     bash -c "$(declare -f run_in_display); run_in_display"
 rc=$?
 
+# PNG without dates, so that an unchanged picture gives the same file (docs/images,
+# scripts/guide-screenshots).
 missing=0
-for shot in main-after-configuration programming-mode about; do
-    if [ -f "$shots/$shot.bmp" ] && convert "$shots/$shot.bmp" "$shots/$shot.png"; then
+for shot in main-start-up programming-mode main-after-configuration upgrade-in-progress \
+    error-no-writer about; do
+    if [ -f "$shots/$shot.bmp" ] &&
+        convert "$shots/$shot.bmp" -strip -define png:exclude-chunks=date,time "$shots/$shot.png"; then
         rm -f "$shots/$shot.bmp"
     else
         echo "gui.sh: screenshot $shot is missing"

@@ -32,7 +32,7 @@ setup=$build/packages/Vantrel-$version-setup.exe
 
 echo "-- the zip"
 unzip -l "$zip" || fail "cannot list $zip"
-for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt; do
+for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt GUIDE.txt images/main-start-up.png; do
     unzip -l "$zip" "Vantrel-$version-win64/$name" >/dev/null || fail "the zip has no $name"
 done
 work=$(mktemp -d /tmp/vantrel-zip.XXXXXX)
@@ -57,11 +57,12 @@ installed=$(wine reg query "$key" /v InstallLocation 2>/dev/null | tr -d '\r' |
     sed -n 's/.*InstallLocation *REG_SZ *//p')
 [ -n "$installed" ] || fail "no InstallLocation under $key"
 dir=$(winepath -u "$installed" 2>/dev/null)
-for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt Uninstall.exe; do
+for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt GUIDE.txt images/main-start-up.png \
+    Uninstall.exe; do
     [ -f "$dir/$name" ] || fail "not installed: $installed\\$name"
 done
 menu=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/"Start Menu"/Programs/Vantrel
-for link in "Vantrel.lnk" "Vantrel (simulated writer).lnk" "Uninstall Vantrel.lnk"; do
+for link in "Vantrel.lnk" "Vantrel (simulated writer).lnk" "User's guide.lnk" "Uninstall Vantrel.lnk"; do
     [ -f "$menu/$link" ] || fail "no Start-menu entry $link"
 done
 

@@ -234,11 +234,17 @@ void Upgrade(Session& tool, Report& report, const Setup& setup) {
     tool.CloseMessageBox(warning);
 
     // Any "Message" box during the upgrade is a failure of the job.
+    bool shotTaken = false;
     bool done = WaitFor(
         [&] {
             if (HWND box = tool.WaitForDialog(L"Message", 0)) {
                 report.Fail(L"unexpected message box \"" + Session::MessageText(box) + L"\"");
                 tool.CloseMessageBox(box);
+            }
+            // One picture half-way, while the pages are programmed.
+            if (!shotTaken && tool.Progress() >= 50 && tool.Pane(2) == L"APROM烧录...") {
+                Shot(report, setup, tool.Main(), L"upgrade-in-progress");
+                shotTaken = true;
             }
             return tool.Pane(2) == L"系统复位完成!";
         },
@@ -261,6 +267,7 @@ void RunSimulatedWriterSession(const Setup& setup, Report& report) {
 
     Step(L"start-up");
     CheckStartState(tool, report, L"writer connect");
+    Shot(report, setup, tool.Main(), L"main-start-up");
     Step(L"Enter");
     CheckEnterKeepsDialog(tool, report);
 
@@ -287,7 +294,8 @@ void RunNoWriterSession(const Setup& setup, Report& report) {
     if (tool.ChooseFile(setup.samples.controlFile)) {
         report.Expect(tool.Enabled(kConfigure), L"\"配置烧录器\" enabled");
         Click(tool.Item(kConfigure));
-        tool.WaitForPane(2, L"USB未连接", kBoxTimeoutMs);
+        if (tool.WaitForPane(2, L"USB未连接", kBoxTimeoutMs))
+            Shot(report, setup, tool.Main(), L"error-no-writer");
     }
 
     Step(L"cancel the open-file dialog");
