@@ -75,6 +75,11 @@ _vantrel_cli() {
             [[ ${e%% *} == "${COMP_WORDS[i - 1]}" ]] && placeholder=1 && break
         done
         [[ -n $placeholder ]] && continue
+        # help COMMAND
+        if [[ $entry == help ]]; then
+            COMPREPLY=($(compgen -W "${_vantrel_cli_commands[*]}" -- "$cur"))
+            return
+        fi
         compopt -o filenames 2>/dev/null
         COMPREPLY=($(compgen -f -- "$cur"))
         return

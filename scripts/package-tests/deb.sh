@@ -59,8 +59,9 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ "$("$cli" --version)" = "vantrel-cli $version" ] || fail "--version is not $version"
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
 help=$("$cli" --help)
-# Every option and every command of --help.
-options=$(grep -oE '(^| )--?[a-zA-Z][a-z-]*' <<<"$help" | tr -d ' ' | sort -u)
+# Every option (the names that begin an option line) and every command of --help.
+options=$(grep -E '^ +-' <<<"$help" | sed -E 's/   .*//' | grep -oE '(^| )--?[a-zA-Z][a-z-]*' |
+    tr -d ' ' | sort -u)
 commands=$(sed -n '/^Commands:/,/^$/p' <<<"$help" | sed -nE 's/^  ([a-z][a-z-]*).*/\1/p')
 [ -n "$options" ] && [ -n "$commands" ] || fail "cannot read the options and commands of --help"
 
@@ -80,6 +81,7 @@ completed() {
 [ "$(completed '')" = "$(sort -u <<<"$commands")" ] || fail "commands completed: $(completed '' | tr '\n' ' ')"
 [ "$(completed -)" = "$options" ] || fail "options completed: $(completed - | tr '\n' ' ')"
 [ "$(completed --mode '')" = "$(printf 'five\nsix')" ] || fail "--mode values: $(completed --mode '')"
+[ "$(completed help '')" = "$(sort -u <<<"$commands")" ] || fail "help's commands: $(completed help '' | tr '\n' ' ')"
 
 echo "-- the udev rule"
 grep -q '^SUBSYSTEM=="hidraw", ATTRS{idVendor}=="0416", ATTRS{idProduct}=="5020", TAG+="uaccess", MODE="0660", GROUP="plugdev"$' \

@@ -241,8 +241,10 @@ void Upgrade(Session& tool, Report& report, const Setup& setup) {
                 report.Fail(L"unexpected message box \"" + Session::MessageText(box) + L"\"");
                 tool.CloseMessageBox(box);
             }
-            // One picture half-way, while the pages are programmed.
-            if (!shotTaken && tool.Progress() >= 50 && tool.Pane(2) == L"APROM烧录...") {
+            // One picture while the pages are programmed (the bar starts again from 0
+            // after the erase, so a high position right after the text is the erase's).
+            const int progress = tool.Progress();
+            if (!shotTaken && progress >= 40 && progress <= 60 && tool.Pane(2) == L"APROM烧录...") {
                 Shot(report, setup, tool.Main(), L"upgrade-in-progress");
                 shotTaken = true;
             }
