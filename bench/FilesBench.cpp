@@ -110,7 +110,7 @@ void BM_FilesFirmwareParseOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_FilesFirmwareParseOnly)->Unit(benchmark::kMillisecond);
 
-// LoadFirmwareImage end to end: decipher into the intermediate file, parse, delete.
+// LoadFirmwareImage end to end: read the file once, decipher, parse and check it in memory.
 void BM_FilesLoadFirmwareImage(benchmark::State& state) {
     const std::string path = TempPath("firmware.hex");
     WriteFile(path, TheFirmware().sealed);
