@@ -18,6 +18,8 @@
 #include "configure/AnsiText.h"
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
+#include "upgrade/FirmwareCheck.h"
+#include "upgrade/FirmwareLoad.h"
 #include "upgrade/FirmwareSealer.h"
 
 namespace vantrel::cli {
@@ -114,7 +116,48 @@ void PrintControlText(const std::wstring& path, const ControlInspection& r) {
     Print(L"valid: yes");
 }
 
-void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r, bool plain) {
+// What inspect says about a firmware file: the verdict and problems of the
+// upgrade's own check, and the records described. A file that was never enciphered
+// is described as it stands (what sealing it would give): the upgrade would
+// decipher it into noise and refuse it.
+struct FirmwareReport {
+    bool plain = false;
+    FirmwareCheck verdict;    // the upgrade's check of the file as it is
+    FirmwareCheck described;  // the records described: the text as it stands when plain
+    std::vector<std::wstring> problems;
+};
+
+FirmwareReport ReportFirmware(const std::vector<uint8_t>& bytes) {
+    FirmwareReport r;
+    r.plain = LooksLikePlainIntelHex(bytes);
+    r.verdict = LoadFirmwareBytes(bytes.data(), bytes.size()).check;
+    if (r.plain) {
+        r.described = CheckFirmwareText(std::string(bytes.begin(), bytes.end()));
+        r.problems.push_back(
+            L"not enciphered: the upgrade would decipher this plain text into noise");
+        for (const std::wstring& line : ProblemLines(r.described)) r.problems.push_back(line);
+    } else {
+        r.described = r.verdict;
+        r.problems = ProblemLines(r.verdict);
+    }
+    return r;
+}
+
+std::vector<uint64_t> ChecksumLines(const FirmwareCheck& check) {
+    std::vector<uint64_t> lines;
+    for (const FirmwareProblem& p : check.problems)
+        if (p.kind == FirmwareProblemKind::WrongChecksum) lines.push_back(p.line);
+    return lines;
+}
+
+std::vector<std::string> Utf8Lines(const std::vector<std::wstring>& lines) {
+    std::vector<std::string> out;
+    for (const std::wstring& line : lines) out.push_back(Utf8(line));
+    return out;
+}
+
+void PrintFirmwareJson(const std::wstring& path, const FirmwareReport& report) {
+    const FirmwareCheck& r = report.described;
     OrderedJson j;
     j["kind"] = "firmware";
     j["file"] = PathText(path);
@@ -125,15 +168,21 @@ void PrintFirmwareJson(const std::wstring& path, const FirmwareInspection& r, bo
     j["address_max"] = r.anyData ? OrderedJson(r.highestAddress) : OrderedJson();
     j["bytes_outside_image"] = r.bytesOutsideImage;
     j["end_record"] = r.endRecord;
-    j["enciphered"] = !plain;
-    j["bad_checksum_lines"] = r.badChecksumLines;
-    j["warnings"] = r.warnings;
+    j["enciphered"] = !report.plain;
+    j["bad_checksum_lines"] = ChecksumLines(r);
+    j["warnings"] = Utf8Lines(NoteLines(r));
+    j["sound"] = report.verdict.Sound();
+    j["problems"] = Utf8Lines(report.problems);
+    j["refusal"] = report.verdict.Sound()
+                       ? OrderedJson()
+                       : OrderedJson(Utf8(FirmwareRefusalText(report.verdict.problems.front())));
     StandardOutput().WriteUtf8(JsonText(j));
 }
 
-void PrintFirmwareText(const std::wstring& path, const FirmwareInspection& r, bool plain) {
+void PrintFirmwareText(const std::wstring& path, const FirmwareReport& report) {
+    const FirmwareCheck& r = report.described;
     Print(L"firmware file: " + ShownPath(path));
-    if (plain) {
+    if (report.plain) {
         Print(
             L"not enciphered: this is plain Intel HEX text; make a firmware file of it with "
             L"'vantrel-cli seal'. Its records as they stand:");
@@ -147,18 +196,36 @@ void PrintFirmwareText(const std::wstring& path, const FirmwareInspection& r, bo
         Print(L"address range: no data inside the image");
     }
     Print(L"outside the image: " + std::to_wstring(r.bytesOutsideImage) + L" bytes");
-    Print(L"record checksums that do not match: " + std::to_wstring(r.badChecksumLines.size()));
-    for (const std::string& warning : r.warnings) Print(L"warning: " + FromUtf8(warning));
+    Print(L"record checksums that do not match: " + std::to_wstring(ChecksumLines(r).size()));
+    for (const std::wstring& warning : NoteLines(r)) Print(L"warning: " + warning);
+    for (const std::wstring& problem : report.problems) Print(L"problem: " + problem);
+    if (report.verdict.Sound()) {
+        Print(L"verdict: sound; the upgrade accepts this file");
+    } else {
+        Print(L"verdict: the upgrade refuses this file: " +
+              FirmwareRefusalText(report.verdict.problems.front()));
+    }
+}
+
+// An output that is the input would destroy the input before it was used.
+bool OutputIsInput(const Options& options) {
+    if (options.output != options.file && !SameFile(options.output, options.file)) return false;
+    Problem(L"the output '" + ShownPath(options.output) + L"' is the input file");
+    return true;
+}
+
+bool ReadArgument(const std::wstring& path, std::vector<uint8_t>& bytes) {
+    std::wstring problem;
+    if (ReadInputFile(path, bytes, problem)) return true;
+    Problem(L"cannot read '" + ShownPath(path) + L"': it " + problem);
+    return false;
 }
 
 }  // namespace
 
 int RunInspect(const Options& options) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(options.file, bytes)) {
-        Problem(L"cannot read '" + options.file + L"'");
-        return 2;
-    }
+    if (!ReadArgument(options.file, bytes)) return 2;
     if (IsControlFile(options.file, bytes.size())) {
         const ControlInspection report = InspectControlFile(options.file, options.wideOptions);
         if (options.json) {
@@ -168,25 +235,19 @@ int RunInspect(const Options& options) {
         }
         return report.valid ? 0 : 1;
     }
-    // A file that was never enciphered is described as it stands; the upgrade would
-    // decipher it into noise.
-    const bool plain = LooksLikePlainIntelHex(bytes);
-    const FirmwareInspection report = InspectFirmwareText(
-        plain ? std::string(bytes.begin(), bytes.end()) : DecipherFirmware(bytes));
+    const FirmwareReport report = ReportFirmware(bytes);
     if (options.json) {
-        PrintFirmwareJson(options.file, report, plain);
+        PrintFirmwareJson(options.file, report);
     } else {
-        PrintFirmwareText(options.file, report, plain);
+        PrintFirmwareText(options.file, report);
     }
-    return plain ? 1 : 0;
+    return report.verdict.Sound() ? 0 : 4;
 }
 
 int RunPack(const Options& options) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(options.file, bytes)) {
-        Problem(L"cannot read '" + options.file + L"'");
-        return 2;
-    }
+    if (!ReadArgument(options.file, bytes)) return 2;
+    if (OutputIsInput(options)) return 2;
     Json description;
     std::string error;
     ControlFileContents contents;
@@ -210,20 +271,23 @@ int RunPack(const Options& options) {
 
 int RunSeal(const Options& options) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(options.file, bytes)) {
-        Problem(L"cannot read '" + options.file + L"'");
-        return 2;
+    if (!ReadArgument(options.file, bytes)) return 2;
+    if (OutputIsInput(options)) return 2;
+    const std::vector<uint8_t> sealed = SealFirmware(std::string(bytes.begin(), bytes.end()));
+    // Checked as the upgrade will read it: the sealed file, padding included.
+    const FirmwareCheck check = LoadFirmwareBytes(sealed.data(), sealed.size()).check;
+    const std::wstring shown = ShownPath(options.file);
+    for (const std::wstring& problem : ProblemLines(check)) Problem(shown + L": " + problem);
+    if (!check.Sound() && !options.force) {
+        Problem(shown + L": the upgrade would refuse it (" +
+                FirmwareRefusalText(check.problems.front()) +
+                L"); nothing written. --force seals it all the same");
+        return 4;
     }
-    const std::string text(bytes.begin(), bytes.end());
-    const FirmwareInspection check = InspectFirmwareText(text);
-    if (check.records == 0) {
-        Problem(options.file + L" holds no Intel HEX records");
-        return 1;
+    for (const std::wstring& warning : NoteLines(check)) {
+        StandardError().Write(L"warning: " + warning + L"\n");
     }
-    for (const std::string& warning : check.warnings) {
-        StandardError().Write(L"warning: " + FromUtf8(warning) + L"\n");
-    }
-    if (!WriteWholeFile(options.output, SealFirmware(text))) {
+    if (!WriteWholeFile(options.output, sealed)) {
         Problem(L"cannot write '" + options.output + L"'");
         return 1;
     }

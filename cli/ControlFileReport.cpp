@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
-#include "common/Files.h"
+#include "common/FileRead.h"
 #include "configure/AnsiText.h"
 #include "configure/ChecksumDisplay.h"
 #include "configure/ControlFile.h"
@@ -40,15 +40,12 @@ private:
 
 // The header's name field, read straight from a file of the right length.
 bool ReadIcName(const std::wstring& path, std::wstring& name) {
-    FILE* file = OpenFile(path, "rb");
-    if (file == nullptr) return false;
-    bool ok = FileLength(file) == kControlFileLength &&
-              std::fseek(file, kDataRegionLength + 4 + kHeaderNameOffset, SEEK_SET) == 0;
-    uint8_t bytes[16] = {};
-    ok = ok && std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes;
-    std::fclose(file);
-    if (ok) name = AnsiToWide(bytes, sizeof bytes);
-    return ok;
+    std::vector<uint8_t> bytes;
+    if (ReadRegularFile(path, kControlFileLength, bytes) != FileReadResult::Ok ||
+        bytes.size() != kControlFileLength)
+        return false;
+    name = AnsiToWide(bytes.data() + kDataRegionLength + 4 + kHeaderNameOffset, 16);
+    return true;
 }
 
 int32_t Le32(const uint8_t* at) {

@@ -1,34 +1,25 @@
 #pragma once
-// What inspect says about a firmware file: the file is deciphered in memory as the
-// upgrade job would (same key, same handling of a short last block), and its
-// Intel HEX records are read by position with the tool's own field rules. Anything
-// the tool would read differently from what the text seems to say is a warning.
+// What the front end says about a firmware file beyond the dialog's own texts:
+// each problem that the upgrade's check found, with its line, and what the check
+// noted on the way (data dropped outside the image, records of no effect).
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "upgrade/FirmwareCheck.h"
+
 namespace vantrel::cli {
 
-struct FirmwareInspection {
-    uint64_t lines = 0;    // lines read up to the end record
-    uint64_t records = 0;  // lines that start with ':'
-    uint64_t dataRecords = 0;
-    uint64_t dataBytes = 0;  // data bytes the tool stores or drops
-    bool anyData = false;
-    uint32_t lowestAddress = 0;   // of a data byte, when anyData
-    uint32_t highestAddress = 0;  // of a data byte, when anyData
-    uint64_t bytesOutsideImage = 0;
-    bool endRecord = false;
-    std::vector<uint64_t> badChecksumLines;  // 1-based line numbers
-    std::vector<std::string> warnings;
-};
+// "line 3: the record checksum does not match", "no end-of-file record ...".
+std::wstring ProblemLine(const FirmwareProblem& problem);
 
-// Deciphers a firmware file's bytes as the upgrade job does.
-std::string DecipherFirmware(const std::vector<uint8_t>& file);
+// Every problem kept, one line each, and a last line for those not kept.
+std::vector<std::wstring> ProblemLines(const FirmwareCheck& check);
 
-// Reads deciphered Intel HEX text as the upgrade job would.
-FirmwareInspection InspectFirmwareText(const std::string& text);
+// The notes kept, one line each ("line 4: 2 data bytes fall outside the 69,632-byte
+// image and are dropped"), and a last line for those not kept.
+std::vector<std::wstring> NoteLines(const FirmwareCheck& check);
 
 // True when the bytes are Intel HEX text as it is, never enciphered.
 bool LooksLikePlainIntelHex(const std::vector<uint8_t>& file);

@@ -31,7 +31,7 @@ constexpr OptionEntry kOptions[] = {
     {L"--sim-boot", 0, false},     {L"--sim-level", 0, true},     {L"--sim-aprom-in", 0, true},
     {L"--sim-aprom-out", 0, true}, {L"--sim-fault", 0, true},     {L"--sim-clock", 0, true},
     {L"--help", L'h', false},      {L"--version", L'V', false},   {L"--verbose", L'v', false},
-    {L"--quiet", L'q', false},
+    {L"--quiet", L'q', false},     {L"--force", 0, false},
 };
 
 const CommandEntry* FindCommand(const std::wstring& name) {
@@ -133,6 +133,7 @@ bool ApplyValue(const std::wstring& name, const std::wstring& value, Options& op
 void ApplyFlag(const std::wstring& name, Options& options) {
     if (name == L"--wide-options") options.wideOptions = true;
     if (name == L"--json") options.json = true;
+    if (name == L"--force") options.force = true;
     if (name == L"--simulate") options.simulate = true;
     if (name == L"--sim-boot") options.simBoot = true;
     if (name == L"--help") options.help = true;
@@ -154,6 +155,10 @@ bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& 
     }
     if (o.json && c != Command::Inspect) {
         error = L"--json applies to inspect only";
+        return false;
+    }
+    if (o.force && c != Command::Upgrade && c != Command::Seal) {
+        error = L"--force applies to upgrade and seal only";
         return false;
     }
     if (o.mode != 0 && c != Command::Configure) {

@@ -32,6 +32,8 @@ struct Options {
     uint8_t mode = 0;
     bool wideOptions = false;
     bool json = false;
+    // --force: upgrade or seal a firmware file that fails its check.
+    bool force = false;
     std::wstring trace;
 
     bool simulate = false;

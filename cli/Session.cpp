@@ -15,12 +15,14 @@
 #include "cli/ConsoleView.h"
 #include "cli/DeviceEvents.h"
 #include "cli/FileIo.h"
+#include "cli/FirmwareReport.h"
 #include "cli/LoopTurns.h"
 #include "cli/OsBackend.h"
 #include "cli/TracingPlatform.h"
 #include "common/Files.h"
 #include "common/Text.h"
 #include "sim/SimWriter.h"
+#include "upgrade/FirmwareLoad.h"
 
 namespace vantrel::cli {
 
@@ -28,8 +30,9 @@ namespace {
 
 constexpr uint32_t kStopWaitMs = 5000;
 // After a successful upgrade the writer restarts into its application; the run
-// waits this long (on the session's clock) to show it coming back.
-constexpr uint32_t kReturnWaitMs = 3000;
+// waits this long (on the session's clock) for it to come back, and fails when it
+// does not.
+constexpr uint32_t kReturnWaitMs = 5000;
 
 // A core whose jobs also tell the front end that they ended, and how.
 class CliCore : public CVantrelCore {
@@ -80,8 +83,9 @@ bool PrepareSimOptions(const Options& options, sim::SimOptions& sim) {
         sim.faults.push_back(fault);
     }
     if (!options.simApromIn.empty()) {
-        if (!ReadWholeFile(options.simApromIn, sim.aprom)) {
-            UsageProblem(L"cannot read '" + options.simApromIn + L"'");
+        std::wstring problem;
+        if (!ReadInputFile(options.simApromIn, sim.aprom, problem, sim::kApromSize)) {
+            UsageProblem(L"cannot read '" + options.simApromIn + L"': it " + problem);
             return false;
         }
         if (sim.aprom.size() != sim::kApromSize) {
@@ -92,6 +96,16 @@ bool PrepareSimOptions(const Options& options, sim::SimOptions& sim) {
         }
     }
     return true;
+}
+
+// What the upgrade's check noted that is no reason to refuse (data that is dropped
+// outside the image, records of no effect), for a file it accepts.
+void WarnAboutFirmware(const std::vector<uint8_t>& bytes, bool force) {
+    const FirmwareCheck check = LoadFirmwareBytes(bytes.data(), bytes.size()).check;
+    if (!check.Sound() && !force) return;  // the job refuses it and says why
+    for (const std::wstring& line : NoteLines(check)) {
+        StandardError().Write(L"vantrel-cli: warning: " + line + L"\n");
+    }
 }
 
 class WriterSession {
@@ -121,9 +135,11 @@ public:
     void Print(const std::wstring& text) { m_view.PrintLine(text); }
 
     // Queues the job as the dialog's button would and runs the loop until it ends.
-    // false when the job failed or could not be queued.
-    bool RunJob() {
+    // The exit status: 0 success, 1 the job failed or could not be queued, or the
+    // writer did not come back after an upgrade, 4 the firmware file was refused.
+    int RunJob() {
         m_core.m_bWideOptionBlock = m_options.wideOptions ? 1 : 0;
+        m_core.m_bSkipFirmwareCheck = m_options.force ? TRUE : FALSE;
         if (!m_core.StartWorker()) {
             m_view.ShowMessage(L"启动工作线程错误", L"", kMbIconExclamation);
             return false;
@@ -138,7 +154,7 @@ public:
             queued = m_core.m_bUpgradeBusy != FALSE;
         }
         // A refused click has already said why ("没有源文件", "USB未连接").
-        if (!queued) return false;
+        if (!queued) return 1;
 
         while (!m_core.jobEnded) {
             Pass();
@@ -146,8 +162,17 @@ public:
         }
         const bool succeeded = m_core.jobSucceeded;
         m_view.Finish();
-        if (succeeded && m_options.command == Command::Upgrade) AwaitApplication();
-        return succeeded;
+        if (m_options.command != Command::Upgrade) return succeeded ? 0 : 1;
+        if (!succeeded) return m_core.m_bFirmwareRefused ? 4 : 1;
+        if (!AwaitApplication()) {
+            m_view.Finish();
+            StandardError().Write(
+                L"vantrel-cli: the writer did not come back as its application "
+                L"within " +
+                std::to_wstring(kReturnWaitMs / 1000) + L" s after the reset\n");
+            return 1;
+        }
+        return 0;
     }
 
 private:
@@ -162,15 +187,19 @@ private:
     }
 
     // After the reset the writer leaves the bus as its boot loader and comes back
-    // as its application; presence tracking shows both.
-    void AwaitApplication() {
+    // as its application; presence tracking shows both. True when it came back.
+    bool AwaitApplication() {
         const uint32_t start = m_clock.GetTickCount();
-        while (m_view.LastPane(kPaneConnection) != L"writer connect" &&
-               m_clock.GetTickCount() - start < kReturnWaitMs) {
+        while (!BackAsApplication() && m_clock.GetTickCount() - start < kReturnWaitMs) {
             Pass();
             m_clock.Sleep(1);
         }
         Pass();
+        return BackAsApplication();
+    }
+
+    bool BackAsApplication() {
+        return m_view.LastPane(kPaneConnection) == L"writer connect" && !m_core.m_bBootMode;
     }
 
     const Options& m_options;
@@ -184,9 +213,16 @@ private:
 }  // namespace
 
 int RunWriterCommand(const Options& options) {
-    if (options.command != Command::Status && !IsReadable(options.file)) {
-        UsageProblem(L"cannot read '" + options.file + L"'");
-        return 2;
+    if (options.command != Command::Status) {
+        // Read once here to say early that it cannot be used; the job reads it again
+        // itself, once, and uses only what it read then.
+        std::vector<uint8_t> bytes;
+        std::wstring problem;
+        if (!ReadInputFile(options.file, bytes, problem)) {
+            UsageProblem(L"cannot read '" + options.file + L"': it " + problem);
+            return 2;
+        }
+        if (options.command == Command::Upgrade) WarnAboutFirmware(bytes, options.force);
     }
     sim::SimOptions simOptions;
     if (options.simulate && !PrepareSimOptions(options, simOptions)) return 2;
@@ -236,7 +272,7 @@ int RunWriterCommand(const Options& options) {
         if (options.command == Command::Status) {
             status = session.WriterFound() ? 0 : 1;
         } else {
-            status = session.RunJob() ? 0 : 1;
+            status = session.RunJob();
         }
         // A writer that is attached but cannot be opened looks like no writer at
         // all; say what stands in the way.

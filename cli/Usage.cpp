@@ -44,12 +44,16 @@ const CommandHelpEntry kCommandHelp[] = {
      L"upgrade the writer's firmware from a firmware file\n(.hex)",
      L"Restarts the writer into its boot loader, erases its 136 APROM pages, programs\n"
      L"and verifies each page from the firmware file and resets the writer; then\n"
-     L"waits for it to come back as its application."},
+     L"waits up to 5 s for it to come back as its application (exit 1 when it does\n"
+     L"not). A firmware file that fails its checks exits 4 before the writer is\n"
+     L"touched, unless --force is given."},
     {Command::Inspect, kInspect, L"inspect FILE",
      L"decode a control file or firmware file and describe\nit; writes nothing",
      L"Describes a control file (its IC, counts, word packing and the two checksum\n"
      L"values a configuration would show) or a firmware file (its records, address\n"
-     L"range and anything the upgrade would read differently). Addresses no writer."},
+     L"range and anything the upgrade would read differently), with the upgrade's\n"
+     L"verdict and every problem it finds; exits 4 when the upgrade would refuse\n"
+     L"the file. Addresses no writer."},
     {Command::Pack, kPack, L"pack DESCRIPTION -o FILE.ctl",
      L"build a control file from a JSON description",
      L"Builds a control file from a JSON description of its plain items, enciphered\n"
@@ -58,7 +62,8 @@ const CommandHelpEntry kCommandHelp[] = {
     {Command::Seal, kSeal, L"seal PLAIN -o FILE.hex",
      L"encipher Intel HEX text into a firmware file",
      L"Enciphers Intel HEX text under the firmware key into a firmware file that\n"
-     L"upgrade accepts."},
+     L"upgrade accepts; text that upgrade would refuse is refused (exit 4) unless\n"
+     L"--force is given. The output is written beside its name and renamed."},
     {Command::Help, 0, L"help [COMMAND]",
      L"show this text, or one command's help\n(also: COMMAND --help)", L""},
 };
@@ -78,6 +83,8 @@ const OptionHelp kOptionHelp[] = {
     {kInspect, L"--json", L"(inspect) print one JSON object instead of text"},
     {kWriter, L"--trace FILE", L"write every HID report to FILE, one line each"},
     {kPack | kSeal, L"-o, --output FILE", L"(pack, seal) the file to write"},
+    {kUpgrade | kSeal, L"--force",
+     L"(upgrade, seal) go on with a firmware file that fails\nits checks"},
     {kWriter, L"--simulate", L"use the built-in simulated writer instead of a real\none"},
     {kWriter, L"--sim-boot", L"the simulated writer starts in its boot loader"},
     {kWriter, L"--sim-level N", L"level the simulated application reports\n(default 0x03000000)"},

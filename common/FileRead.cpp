@@ -81,7 +81,7 @@ private:
 FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes) {
     // O_NONBLOCK: opening a FIFO for reading returns at once instead of waiting for a
     // writer; the type check then refuses it. It changes nothing for a regular file.
-    Descriptor file(::open(ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor file(::open(ToNativeBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0) return FileReadResult::CannotOpen;
     struct stat info = {};
     if (::fstat(file.get(), &info) != 0) return FileReadResult::ReadError;

@@ -2,8 +2,9 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
-#include "common/Files.h"
+#include "common/FileRead.h"
 
 namespace vantrel {
 
@@ -23,18 +24,6 @@ constexpr std::array<uint16_t, 256> MakeCrcTable() {
 
 constexpr std::array<uint16_t, 256> kCrcTable = MakeCrcTable();
 static_assert(kCrcTable[1] == 0x1021 && kCrcTable[2] == 0x2042 && kCrcTable[3] == 0x3063);
-
-// Closes the file when the load ends, on every path.
-class FileCloser {
-public:
-    explicit FileCloser(FILE* file) : m_file(file) {}
-    ~FileCloser() { std::fclose(m_file); }
-    FileCloser(const FileCloser&) = delete;
-    FileCloser& operator=(const FileCloser&) = delete;
-
-private:
-    FILE* m_file;
-};
 
 }  // namespace
 
@@ -65,24 +54,26 @@ ControlFileResult LoadControlFile(const std::wstring& path, ControlFile& file) {
     // Nothing of an earlier load survives, whatever happens below.
     std::memset(&file, 0, sizeof file);
 
-    FILE* stream = OpenFile(path, "rb");
-    if (stream == nullptr) return ControlFileResult::CannotOpen;
-    FileCloser closer(stream);
+    // Read once, regular files only: a FIFO or a device is a file that cannot be
+    // opened, and a longer file is refused for its length without being read.
+    std::vector<uint8_t> bytes;
+    switch (ReadRegularFile(path, kControlFileLength, bytes)) {
+        case FileReadResult::Ok:
+            break;
+        case FileReadResult::TooLarge:
+            return ControlFileResult::WrongLength;
+        default:
+            return ControlFileResult::CannotOpen;
+    }
+    if (bytes.size() != kControlFileLength) return ControlFileResult::WrongLength;
 
-    if (FileLength(stream) != static_cast<int64_t>(kControlFileLength))
-        return ControlFileResult::WrongLength;
-
-    // The length is right, so the three reads fill their fields; a file that shrinks
-    // meanwhile leaves zeros, which the checksums then refuse.
-    uint8_t checksumBytes[4] = {};
-    size_t ignored = std::fread(file.dataRegion, 1, kDataRegionLength, stream);
-    ignored += std::fread(checksumBytes, 1, sizeof checksumBytes, stream);
-    ignored += std::fread(file.header, 1, kHeaderLength, stream);
-    (void)ignored;
-    file.headerChecksum = static_cast<uint32_t>(checksumBytes[0]) |
-                          static_cast<uint32_t>(checksumBytes[1]) << 8 |
-                          static_cast<uint32_t>(checksumBytes[2]) << 16 |
-                          static_cast<uint32_t>(checksumBytes[3]) << 24;
+    const uint8_t* at = bytes.data();
+    std::memcpy(file.dataRegion, at, kDataRegionLength);
+    at += kDataRegionLength;
+    file.headerChecksum = static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+                          static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+    at += 4;
+    std::memcpy(file.header, at, kHeaderLength);
 
     if (static_cast<uint32_t>(Crc16(file.header, kHeaderLength)) != file.headerChecksum)
         return ControlFileResult::HeaderChecksum;

@@ -1,5 +1,5 @@
-// What inspect reports about Intel HEX text: the tool's own reading by position,
-// and warnings where the text and that reading part ways.
+// How the front end words the firmware check: each problem and note with its line,
+// the ones not kept counted, and plain Intel HEX told apart from a sealed file.
 
 #include "cli/FirmwareReport.h"
 
@@ -10,66 +10,37 @@
 
 #include "upgrade/FirmwareSealer.h"
 
+using namespace vantrel;
 using namespace vantrel::cli;
 
 namespace {
 
-bool HasWarning(const FirmwareInspection& r, const std::string& part) {
-    for (const std::string& w : r.warnings) {
-        if (w.find(part) != std::string::npos) return true;
-    }
-    return false;
+TEST(FirmwareReport, ProblemsAndNotesWithTheirLines) {
+    FirmwareCheck check = CheckFirmwareText(
+        ":0100000011EF\n"    // wrong checksum
+        ":020000040002F8\n"  // linear 2: outside the image
+        ":0100000011EE\n"    // dropped
+        ":00000006FA\n");    // an unknown type, then no end record
+    const std::vector<std::wstring> problems = {
+        L"line 1: the record checksum does not match",
+        L"no end-of-file record (type 01): the file is cut short"};
+    EXPECT_EQ(ProblemLines(check), problems);
+    const std::vector<std::wstring> notes = {
+        L"line 3: 1 data bytes fall outside the 69,632-byte image and are dropped",
+        L"line 4: record type 6 is ignored"};
+    EXPECT_EQ(NoteLines(check), notes);
+
+    check.problemCount += 5;
+    check.noteCount += 2;
+    EXPECT_EQ(ProblemLines(check).back(), L"5 more problems not listed");
+    EXPECT_EQ(NoteLines(check).back(), L"2 more warnings not shown");
 }
 
-TEST(FirmwareInspection, CountsRecordsAndTheAddressRangeWithBothAddressRecords) {
-    const std::string text =
-        ":020000040001F9\r\n"      // linear 0x0001
-        ":0400000001020304F2\r\n"  // 0x10000-0x10003
-        ":020000021000EC\r\n"      // segment 0x1000 adds 0x10000
-        ":02001000AABB89\r\n"      // 0x10000 + 0x10000 + 0x10: outside
-        ":00000001FF\r\n"
-        ":0400000001020304F2\r\n";  // after the end: never read
-    const FirmwareInspection r = InspectFirmwareText(text);
-    EXPECT_EQ(r.records, 5u);
-    EXPECT_EQ(r.dataRecords, 2u);
-    EXPECT_EQ(r.dataBytes, 6u);
-    EXPECT_TRUE(r.endRecord);
-    EXPECT_EQ(r.lowestAddress, 0x10000u);
-    EXPECT_EQ(r.highestAddress, 0x10003u);
-    EXPECT_EQ(r.bytesOutsideImage, 2u);
-    EXPECT_TRUE(HasWarning(r, "line 4: 2 data bytes fall outside"));
-    EXPECT_TRUE(r.badChecksumLines.empty());
-}
-
-TEST(FirmwareInspection, WarnsWhereTheToolReadsOtherwiseThanTheTextSays) {
-    const std::string text =
-        ":0400000001020304F3\n"  // wrong checksum
-        ":02000000ab0053\n"      // lower case: read as 0
-        ":10000000010203\n"      // short
-        ":00000003FD\n";         // ignored type, and no end record
-    const FirmwareInspection r = InspectFirmwareText(text);
-    EXPECT_EQ(r.badChecksumLines, std::vector<uint64_t>{1});
-    EXPECT_TRUE(HasWarning(r, "line 2: character 'a' at position 9 is read as the digit 0"));
-    EXPECT_TRUE(HasWarning(r, "line 3: shorter than its byte count says"));
-    EXPECT_TRUE(HasWarning(r, "line 4: record type 3 is ignored"));
-    EXPECT_TRUE(HasWarning(r, "no end-of-file record"));
-    // The short record still stores its 16 bytes (missing ones as 0).
-    EXPECT_EQ(r.dataBytes, 4u + 2u + 16u);
-}
-
-TEST(FirmwareInspection, DeciphersLikeTheUpgradeAndTellsPlainTextApart) {
-    const std::string text = ":0100000055AA\n:00000001FF\n";  // 26 bytes: a short last block
-    const std::vector<uint8_t> sealed = vantrel::SealFirmware(text);
-    EXPECT_EQ(DecipherFirmware(sealed).substr(0, text.size()), text);
-    EXPECT_FALSE(LooksLikePlainIntelHex(sealed));
+TEST(FirmwareReport, TellsPlainTextFromASealedFile) {
+    const std::string text = ":0100000055AA\n:00000001FF\n";
     EXPECT_TRUE(LooksLikePlainIntelHex(std::vector<uint8_t>(text.begin(), text.end())));
-
-    const FirmwareInspection r = InspectFirmwareText(DecipherFirmware(sealed));
-    EXPECT_TRUE(r.endRecord);
-    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
-
-    const FirmwareInspection noise = InspectFirmwareText(std::string(40, '\x7f'));
-    EXPECT_TRUE(HasWarning(noise, "not Intel HEX text"));
+    EXPECT_FALSE(LooksLikePlainIntelHex(SealFirmware(text)));
+    EXPECT_FALSE(LooksLikePlainIntelHex({}));
 }
 
 }  // namespace

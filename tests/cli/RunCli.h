@@ -17,7 +17,8 @@ struct CliRun {
     bool Printed(const std::string& line) const;
 };
 
-CliRun RunCli(const std::vector<std::string>& args);
+// Standard input comes from `input` (a path), /dev/null unless given.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "/dev/null");
 
 // The bytes of a wide path, as the CLI takes its arguments on Linux.
 std::string Arg(const std::wstring& path);
