@@ -6,6 +6,10 @@
 //   WORK_DIR        an empty scratch folder; the tools and the sample files are put
 //                   into folders with Chinese names inside it
 //   SCREENSHOT_DIR  where the .bmp screenshots go
+//        vantrel_gui_driver.exe --real-writer BIN_DIR WORK_DIR SCREENSHOT_DIR
+//   only Vantrel.exe, with a writer attached (a real one, or the simulated writer
+//   behind a USB gadget): one configuration and one upgrade; the sample files
+//   stay in WORK_DIR
 //        vantrel_gui_driver.exe --start-up TOOL
 //   only starts TOOL (an installed Vantrel.exe), checks its start-up state and
 //   closes it
@@ -41,9 +45,15 @@ int wmain(int argc, wchar_t** argv) {
         gui::RunStartUpSession(argv[2], report);
         return report.Failures() == 0 ? 0 : 1;
     }
+    const bool realWriter = argc == 5 && std::wstring(argv[1]) == L"--real-writer";
+    if (realWriter) {
+        --argc;
+        ++argv;
+    }
     if (argc != 4) {
         gui::Say(
             L"usage: vantrel_gui_driver.exe BIN_DIR WORK_DIR SCREENSHOT_DIR\n"
+            L"       vantrel_gui_driver.exe --real-writer BIN_DIR WORK_DIR SCREENSHOT_DIR\n"
             L"       vantrel_gui_driver.exe --start-up TOOL");
         return 2;
     }
@@ -60,19 +70,27 @@ int wmain(int argc, wchar_t** argv) {
     ::CreateDirectoryW(toolDir.c_str(), nullptr);
     ::CreateDirectoryW(sampleDir.c_str(), nullptr);
     ::CreateDirectoryW(setup.screenshots.c_str(), nullptr);
-    setup.simulatedTool = Install(binDir, toolDir, L"VantrelSim.exe");
+    setup.simulatedTool = realWriter ? L"" : Install(binDir, toolDir, L"VantrelSim.exe");
     setup.realTool = Install(binDir, toolDir, L"Vantrel.exe");
-    if (!report.Expect(!setup.simulatedTool.empty(), L"VantrelSim.exe installed in " + toolDir) ||
+    const std::wstring& needed = realWriter ? setup.realTool : setup.simulatedTool;
+    if (!report.Expect(!needed.empty(), L"the tool installed in " + toolDir) ||
         !report.Expect(gui::WriteSamples(sampleDir, setup.samples),
                        L"sample files written to " + sampleDir))
         return 1;
 
-    gui::RunSimulatedWriterSession(setup, report);
-    if (setup.realTool.empty()) {
-        gui::Say(L"== Vantrel.exe is not built: its sessions are skipped");
+    if (realWriter) {
+        // Emulated USB under Wine: an upgrade takes minutes, a restart many seconds.
+        setup.jobTimeoutMs = 900000;
+        setup.arrivalTimeoutMs = 120000;
+        gui::RunRealWriterSession(setup, report);
     } else {
-        gui::RunNoWriterSession(setup, report);
-        gui::RunEscapeSession(setup, report);
+        gui::RunSimulatedWriterSession(setup, report);
+        if (setup.realTool.empty()) {
+            gui::Say(L"== Vantrel.exe is not built: its sessions are skipped");
+        } else {
+            gui::RunNoWriterSession(setup, report);
+            gui::RunEscapeSession(setup, report);
+        }
     }
 
     gui::Say(report.Failures() == 0

@@ -23,7 +23,6 @@ constexpr int kSixWire = 1020;
 constexpr int kFiveWire = 1021;
 
 constexpr DWORD kBoxTimeoutMs = 20000;
-constexpr DWORD kJobTimeoutMs = 90000;
 constexpr DWORD kExitTimeoutMs = 10000;
 
 void Step(const std::wstring& title) { Say(L"-- " + title); }
@@ -195,7 +194,7 @@ void Configure(Session& tool, Report& report, const Setup& setup) {
     Click(tool.Item(kConfigure));
     AnswerFiveWire(tool, report, setup);
 
-    HWND box = tool.WaitForDialog(L"Message", kJobTimeoutMs);
+    HWND box = tool.WaitForDialog(L"Message", setup.jobTimeoutMs);
     if (!report.Expect(box != nullptr, L"a \"Message\" box reports the outcome")) {
         tool.DumpWindows();
         return;
@@ -250,11 +249,11 @@ void Upgrade(Session& tool, Report& report, const Setup& setup) {
             }
             return tool.Pane(2) == L"系统复位完成!";
         },
-        kJobTimeoutMs);
+        setup.jobTimeoutMs);
     report.ExpectText(tool.Pane(2), L"系统复位完成!", L"pane 2 after the upgrade");
     // The progress bar follows the last text.
     if (done) report.Expect(WaitFor([&] { return tool.Progress() == 100; }, 5000), L"progress 100");
-    tool.WaitForPane(1, L"writer connect", kBoxTimeoutMs);
+    tool.WaitForPane(1, L"writer connect", setup.arrivalTimeoutMs);
     const std::wstring intermediate = setup.samples.firmwareFile + L".hex";
     report.Expect(::GetFileAttributesW(intermediate.c_str()) == INVALID_FILE_ATTRIBUTES,
                   L"the intermediate file is gone");
@@ -321,6 +320,22 @@ void RunStartUpSession(const std::wstring& tool, Report& report) {
     CheckStartState(session, report, L"writer unconnect");
     ::PostMessageW(session.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
     CheckNormalEnd(session, report, L"the close box");
+}
+
+void RunRealWriterSession(const Setup& setup, Report& report) {
+    Say(L"== Vantrel.exe with a writer attached");
+    Session tool(report);
+    if (!tool.Launch(setup.realTool)) return;
+
+    Step(L"start-up");
+    CheckStartState(tool, report, L"writer connect");
+    Configure(tool, report, setup);
+    Upgrade(tool, report, setup);
+    Shot(report, setup, tool.Main(), L"real-writer-after-upgrade");
+
+    Step(L"\"退出\"");
+    Click(tool.Item(IDCANCEL));
+    CheckNormalEnd(tool, report, L"\"退出\"");
 }
 
 void RunEscapeSession(const Setup& setup, Report& report) {

@@ -1,6 +1,8 @@
 #pragma once
 // The operator's sessions with the dialog tool that the driver plays through.
 
+#include <windows.h>
+
 #include <string>
 
 #include "tests/win32gui/Report.h"
@@ -13,6 +15,10 @@ struct Setup {
     std::wstring realTool;       // Vantrel.exe (the system's HID backend)
     std::wstring screenshots;    // folder for the .bmp screenshots
     Samples samples;
+    // How long a job may take, and how long the dialog may take to show a writer
+    // that restarts: a real writer under emulation is much slower than the simulated one.
+    DWORD jobTimeoutMs = 90000;
+    DWORD arrivalTimeoutMs = 20000;
 };
 
 // VantrelSim.exe: start-up, Enter, a configuration with the programming-mode
@@ -26,6 +32,10 @@ void RunNoWriterSession(const Setup& setup, Report& report);
 // An installed Vantrel.exe (its full path): the start-up state without a writer,
 // and a normal end through the close box.
 void RunStartUpSession(const std::wstring& tool, Report& report);
+
+// Vantrel.exe with a writer attached: start-up, a configuration with the
+// programming-mode question, a firmware upgrade, a screenshot and "退出".
+void RunRealWriterSession(const Setup& setup, Report& report);
 
 // Vantrel.exe ended with the Esc key.
 void RunEscapeSession(const Setup& setup, Report& report);

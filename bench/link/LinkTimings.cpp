@@ -1,0 +1,179 @@
+// vantrel_link_timings: how long the link's parts take on the writer attached (or
+// on the simulated writer in real time, for comparison): one Open with the
+// application's identity (the enumeration, then Close), one report written, one
+// reply read, and both restarts of the writer as the system's device list
+// follows them (EnterLdrom until the boot loader opens, SystemReset until the
+// application opens again).
+//
+// The parts of an Open are timed too: the list of interfaces alone, and the
+// attribute query of the writer's interface alone.
+//
+// Usage: vantrel_link_timings [--simulate] [--count N] [--no-restart]
+// Prints one line per measure: "NAME mean_ms min_ms max_ms count".
+// Exit status 0 when every measure could be taken, 1 otherwise.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/Clock.h"
+#include "link/HidDevice.h"
+#include "sim/SimWriter.h"
+#ifdef _WIN32
+#include "link/win32/WinHidPlatform.h"
+#else
+#include "link/hidraw/HidrawPlatform.h"
+#endif
+
+namespace {
+
+constexpr uint32_t kVendorId = 0x0416;
+constexpr uint32_t kProductId = 0x5020;
+constexpr uint32_t kApplication = 0x0100;
+constexpr uint32_t kBootLoader = 0x8888;
+constexpr double kRestartLimitMs = 60000;
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A command record: family, request kind, command word (little-endian), length 0.
+void Command(uint8_t family, uint8_t kind, uint32_t word, uint8_t record[64]) {
+    std::memset(record, 0, 64);
+    record[0] = family;
+    record[1] = kind;
+    for (int i = 0; i < 4; ++i) record[2 + i] = static_cast<uint8_t>(word >> (8 * i));
+}
+
+struct Measure {
+    std::string name;
+    std::vector<double> ms = {};
+    void Print() const {
+        if (ms.empty()) {
+            std::printf("%s - - - 0\n", name.c_str());
+            return;
+        }
+        double sum = 0;
+        for (double value : ms) sum += value;
+        std::printf("%s %.2f %.2f %.2f %zu\n", name.c_str(), sum / ms.size(),
+                    *std::min_element(ms.begin(), ms.end()),
+                    *std::max_element(ms.begin(), ms.end()), ms.size());
+    }
+};
+
+// Sends a command that has no reply, then waits until `version` opens.
+bool Restart(CHidDevice& device, uint32_t from, uint8_t family, uint32_t word, uint32_t to,
+             Measure& measure) {
+    uint8_t record[64];
+    Command(family, 1, word, record);
+    uint32_t written = 0;
+    if (!device.Open(kVendorId, kProductId, from) || !device.WriteReport(record, written)) {
+        device.Close();
+        return false;
+    }
+    device.Close();
+    const auto start = Clock::now();
+    while (!device.Open(kVendorId, kProductId, to)) {
+        if (MsSince(start) > kRestartLimitMs) return false;
+    }
+    measure.ms.push_back(MsSince(start));
+    device.Close();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool simulate = false;
+    bool restart = true;
+    int count = 50;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--simulate") {
+            simulate = true;
+        } else if (arg == "--no-restart") {
+            restart = false;
+        } else if (arg == "--count" && i + 1 < argc) {
+            count = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr,
+                         "usage: vantrel_link_timings [--simulate] [--count N] [--no-restart]\n");
+            return 2;
+        }
+    }
+
+    vantrel::RealClock clock;
+    std::unique_ptr<vantrel::sim::SimWriter> writer;
+    std::unique_ptr<vantrel::IHidPlatform> os;
+    vantrel::IHidPlatform* platform;
+    if (simulate) {
+        writer = std::make_unique<vantrel::sim::SimWriter>(clock, vantrel::sim::SimOptions{});
+        platform = &writer->Platform();
+    } else {
+#ifdef _WIN32
+        os = std::make_unique<vantrel::win32::WinHidPlatform>();
+#else
+        os = std::make_unique<vantrel::hidraw::HidrawPlatform>();
+#endif
+        platform = os.get();
+    }
+    CHidDevice device(*platform);
+
+    Measure open{"open"}, write{"write"}, read{"read"};
+    Measure enumerate{"enumerate"}, query{"query_attributes"};
+    Measure toBoot{"restart_to_boot_loader"}, toApplication{"restart_to_application"};
+    bool ok = true;
+    for (int i = 0; i < count && ok; ++i) {
+        const auto start = Clock::now();
+        ok = device.Open(kVendorId, kProductId, kApplication);
+        open.ms.push_back(MsSince(start));
+        device.Close();
+    }
+    // The parts of an Open: the list of interfaces, and the attribute query of the
+    // writer's interface.
+    const std::wstring writerPath = device.m_devicePath;
+    for (int i = 0; i < count && ok; ++i) {
+        std::vector<std::wstring> paths;
+        auto start = Clock::now();
+        platform->EnumerateInterfaces(paths);
+        enumerate.ms.push_back(MsSince(start));
+        vantrel::HidAttributes attributes;
+        start = Clock::now();
+        platform->QueryAttributes(writerPath, attributes);
+        query.ms.push_back(MsSince(start));
+    }
+    if (ok && device.Open(kVendorId, kProductId, kApplication)) {
+        uint8_t record[64];
+        Command(0x02, 1, 0x0005000B, record);  // QueryWriterLevel: one reply
+        for (int i = 0; i < count && ok; ++i) {
+            uint8_t reply[64];
+            uint32_t bytes = 0;
+            auto start = Clock::now();
+            ok = device.WriteReport(record, bytes);
+            write.ms.push_back(MsSince(start));
+            start = Clock::now();
+            ok = ok && device.ReadReport(reply, bytes);
+            read.ms.push_back(MsSince(start));
+        }
+        device.Close();
+    } else {
+        ok = false;
+    }
+    if (ok && restart) {
+        ok = Restart(device, kApplication, 0x02, 0x0007000B, kBootLoader, toBoot) &&  // EnterLdrom
+             Restart(device, kBootLoader, 0x05, 0x00010002, kApplication,
+                     toApplication);  // SystemReset
+    }
+    for (const Measure* measure :
+         {&open, &enumerate, &query, &write, &read, &toBoot, &toApplication})
+        measure->Print();
+    if (!ok) std::fprintf(stderr, "vantrel_link_timings: the writer did not answer or come back\n");
+    return ok ? 0 : 1;
+}

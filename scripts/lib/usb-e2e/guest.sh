@@ -1,0 +1,370 @@
+#!/bin/bash
+# The cases of scripts/usb-e2e, run inside the guest (root, its own kernel, the
+# host's file system under a memory overlay). Argument: the results folder shared
+# with the host, which holds `settings` and the sample files. Writes one line per
+# case to RESULTS/results ("PASS name" / "FAIL name: why"), then "END".
+set -u
+out=${1:?results folder}
+source "$out/settings"
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8
+results=$out/results
+logs=$out/logs
+files=$out/files
+mkdir -p "$logs" /root
+: >"$results"
+cli=$native/vantrel-cli
+gadget=$native/vantrel-gadget
+mount -t tmpfs tmp /tmp
+mount -t tmpfs run /run
+
+say() { echo "guest: $*" >&2; }
+# libudev's own test: udevd's control socket exists.
+udevd_running() { [ -S /run/udev/control ]; }
+now() { date +%s.%N; }
+elapsed() { echo "$(now) $1" | awk '{ printf "%.1f", $1 - $2 }'; }
+
+selected() {  # selected NAME: whether the case was asked for
+    [ "$cases" = all ] && return 0
+    local item
+    for item in ${cases//,/ }; do
+        [ "${1#"$item"}" != "$1" ] && return 0
+    done
+    return 1
+}
+
+# run_case NAME SECONDS FUNCTION: runs the case function (which sets $why on
+# failure) and records the outcome.
+run_case() {
+    local name=$1 limit=$2 function=$3 started rc
+    selected "$name" || return 0
+    why=""
+    started=$(now)
+    say "case $name"
+    case_deadline=$limit
+    "$function"
+    rc=$?
+    stop_bridge
+    if [ $rc -eq 0 ] && [ -z "$why" ]; then
+        echo "PASS $name [$(elapsed "$started") s]" | tee -a "$results"
+    else
+        echo "FAIL $name: ${why:-exit $rc} [$(elapsed "$started") s]" | tee -a "$results"
+    fi
+}
+
+# ---- The bridge ---------------------------------------------------------------------
+bridge_pid=""
+# start_bridge NAME ARGS...: starts vantrel-gadget and waits until the host side
+# has the writer's hidraw node (and udevd, when it runs, has handled it).
+start_bridge() {
+    local name=$1
+    shift
+    bridge_log=$logs/$name.gadget.log
+    "$gadget" --trace "$logs/$name.gadget.trace" "$@" >"$bridge_log" 2>&1 &
+    bridge_pid=$!
+    local tries=0
+    until grep -qs 'HID_ID=0003:00000416:00005020' /sys/class/hidraw/hidraw*/device/uevent; do
+        tries=$((tries + 1))
+        if [ $tries -gt 200 ] || ! kill -0 "$bridge_pid" 2>/dev/null; then
+            why="no hidraw node for the gadget ($(tail -n 2 "$bridge_log" | tr '\n' ' '))"
+            return 1
+        fi
+        sleep 0.1
+    done
+    udevd_running && udevadm settle -t 20
+    return 0
+}
+
+# Ends the bridge with SIGTERM (or $1) and checks that it removed its gadget.
+stop_bridge() {
+    [ -n "$bridge_pid" ] || return 0
+    kill "-${1:-TERM}" "$bridge_pid" 2>/dev/null
+    local tries=0
+    while kill -0 "$bridge_pid" 2>/dev/null && [ $tries -lt 100 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    if kill -0 "$bridge_pid" 2>/dev/null; then
+        kill -9 "$bridge_pid"
+        why="${why:+$why; }the bridge did not end on SIG${1:-TERM}"
+    fi
+    wait "$bridge_pid" 2>/dev/null
+    bridge_pid=""
+    if [ -e /sys/kernel/config/usb_gadget/vantrel ]; then
+        why="${why:+$why; }the gadget was left behind"
+        rmdir /sys/kernel/config/usb_gadget/vantrel/configs/c.1/strings/0x409 2>/dev/null
+    fi
+    return 0
+}
+
+# run_tool NAME SECONDS COMMAND...: runs a tool with a time limit; its output goes
+# to logs/NAME.out, its exit status to $tool_rc, its run time to $tool_seconds.
+run_tool() {
+    local name=$1 limit=$2 started
+    shift 2
+    started=$(now)
+    timeout -k 5 "$limit" "$@" >"$logs/$name.out" 2>&1
+    tool_rc=$?
+    tool_seconds=$(elapsed "$started")
+    tool_out=$logs/$name.out
+    [ $tool_rc -eq 124 ] && why="no end within $limit s (a hang)"
+    return 0
+}
+
+expect_rc() {
+    [ "$tool_rc" -eq "$1" ] && return 0
+    why="${why:+$why; }exit $tool_rc, wanted $1 ($(tail -n 3 "$tool_out" | tr '\n' '|'))"
+    return 1
+}
+
+expect_text() {
+    grep -qF -- "$1" "$tool_out" && return 0
+    why="${why:+$why; }no \"$1\" in the output"
+    return 1
+}
+
+same_file() {  # same_file WHAT GOT WANTED
+    cmp -s "$2" "$3" && return 0
+    why="${why:+$why; }$1 differs from the simulated writer's (${2##*/} vs ${3##*/})"
+    return 1
+}
+
+timing() { echo "$1 $2" >>"$out/timings"; }
+
+# ---- Native cases (vantrel-cli over hidraw) ----------------------------------------------
+native_status_application() {
+    start_bridge native-status-app || return 1
+    run_tool native-status-app 60 "$cli" status
+    expect_rc 0 && expect_text "writer connect"
+}
+
+native_status_boot() {
+    start_bridge native-status-boot --sim-boot || return 1
+    run_tool native-status-boot 60 "$cli" status
+    expect_rc 0 && expect_text "boot connect"
+}
+
+native_configure() {
+    start_bridge native-configure || return 1
+    run_tool native-configure 120 "$cli" --mode five configure "$files/demo.ctl" \
+        --trace "$logs/native-configure.cli.trace"
+    timing "native configure" "$tool_seconds"
+    expect_rc 0 && expect_text "配置成功" || return 1
+    stop_bridge
+    same_file "the bridge's record" "$logs/native-configure.gadget.trace" \
+        "$files/reference-configure.trace" &&
+        same_file "the tool's trace" "$logs/native-configure.cli.trace" \
+            "$files/reference-configure.trace"
+}
+
+native_upgrade() {
+    start_bridge native-upgrade --sim-aprom-out "$logs/native-upgrade.aprom" || return 1
+    run_tool native-upgrade 240 "$cli" upgrade "$files/demo.hex"
+    timing "native upgrade" "$tool_seconds"
+    expect_rc 0 && expect_text "writer connect" || return 1
+    stop_bridge
+    same_file "the APROM" "$logs/native-upgrade.aprom" "$files/reference-aprom.bin"
+}
+
+native_upgrade_unplugged() {
+    start_bridge native-upgrade-unplugged --unplug-after 'ProgramApromPage#20' || return 1
+    run_tool native-upgrade-unplugged 120 "$cli" upgrade "$files/demo.hex"
+    expect_rc 1 || return 1
+    # The page whose data the unplug cut off, or the checksum read after it when the
+    # data had already been taken.
+    grep -qF -e "APROM烧录失败!" -e "APROM读取CheckSum失败!" "$tool_out" ||
+        why="neither \"APROM烧录失败!\" nor \"APROM读取CheckSum失败!\" in the output"
+    ! grep -qF "系统复位完成!" "$tool_out" || why="${why:+$why; }the upgrade claims to have ended"
+    [ -z "$why" ]
+}
+
+native_upgrade_without_udevd() {
+    udevadm control --exit 2>/dev/null
+    rm -f /run/udev/control
+    start_bridge native-upgrade-no-udevd --sim-aprom-out "$logs/native-upgrade-no-udevd.aprom" ||
+        return 1
+    run_tool native-upgrade-no-udevd 240 "$cli" upgrade "$files/demo.hex"
+    local rc=0
+    expect_rc 0 && expect_text "writer connect" || rc=1
+    stop_bridge
+    [ $rc -eq 0 ] && same_file "the APROM" "$logs/native-upgrade-no-udevd.aprom" \
+        "$files/reference-aprom.bin" || rc=1
+    start_udevd
+    return $rc
+}
+
+# Link timings (Open, one write, one read, both restarts) on the gadget and on the
+# simulated writer, and the whole jobs on the simulated writer in real time, for
+# the comparison with the cases' own times. measure_link LABEL COMMAND...
+measure_link() {
+    local label=$1 name
+    shift
+    name=timings-${label// /-}
+    run_tool "$name" 300 "$@"
+    expect_rc 0 || return 1
+    tr -d '\r' <"$tool_out" | while read -r measure mean min max count; do
+        timing "$label $measure (ms, mean of $count; min $min, max $max)" "$mean"
+    done
+}
+
+native_timings() {
+    start_bridge native-timings || return 1
+    measure_link "hidraw" "$native/vantrel_link_timings" --count 30 &&
+        measure_link "simulated" "$native/vantrel_link_timings" --simulate --count 30 || return 1
+    run_tool native-sim-configure 120 "$cli" --simulate --mode five configure "$files/demo.ctl"
+    timing "simulated configure" "$tool_seconds"
+    run_tool native-sim-upgrade 120 "$cli" --simulate upgrade "$files/demo.hex"
+    timing "simulated upgrade" "$tool_seconds"
+    expect_rc 0
+}
+
+start_udevd() {
+    udevd_running && return 0
+    /usr/lib/systemd/systemd-udevd --daemon 2>>"$logs/udevd.log"
+    udevadm trigger --action=add >/dev/null 2>&1
+    udevadm settle -t 30
+}
+
+# ---- Wine cases (vantrel-cli.exe and Vantrel.exe over Wine's HID stack) --------------
+# One writer for the whole Wine phase, attached before Wine starts, and one Wine
+# process kept alive throughout, so that Wine's server and its device services
+# start once (under emulation that alone takes a minute).
+wine_keeper=""
+xvfb_pid=""
+wine_bridge_pid=""
+wine_exe() {  # wine_exe NAME SECONDS EXE ARGS...: a Windows program in the work folder
+    local name=$1 limit=$2
+    shift 2
+    run_tool "$name" "$limit" wine "$@"
+    tr -d '\r' <"$tool_out" >"$tool_out.txt" && mv "$tool_out.txt" "$tool_out"
+}
+
+wine_start() {
+    # The prefix made on the host; the guest's memory layer takes Wine's writes.
+    export WINEPREFIX=$prefix WINEDEBUG=-all DISPLAY=:7
+    # The writer, attached before Wine starts (Wine's HID bus finds it at once).
+    start_bridge wine --sim-aprom-out "$logs/wine.aprom" || return 1
+    wine_bridge_pid=$bridge_pid
+    bridge_pid=""
+    Xvfb :7 -screen 0 1280x1024x24 -nolisten tcp >"$logs/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local tries=0
+    until [ -S /tmp/.X11-unix/X7 ]; do
+        tries=$((tries + 1))
+        [ $tries -gt 300 ] && { why="Xvfb did not start"; return 1; }
+        sleep 0.1
+    done
+    # `pause` waits on its input, which stays open as long as `sleep` runs.
+    (sleep 100000 | wine cmd /c pause >/dev/null 2>&1) &
+    wine_keeper=$!
+    run_tool wine-start 400 wine cmd /c exit
+    expect_rc 0
+}
+
+wine_stop() {
+    [ -n "$wine_keeper" ] && pkill -P "$wine_keeper" sleep 2>/dev/null
+    timeout 60 wineserver -k 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    bridge_pid=$wine_bridge_pid
+    wine_bridge_pid=""
+    stop_bridge
+}
+
+wine_status() {
+    # Wine's HID bus may take a while to list a device that udev has just announced.
+    local tries=0
+    while :; do
+        wine_exe wine-status 120 "$windows/vantrel-cli.exe" status
+        grep -qF "writer connect" "$tool_out" || [ $tries -ge 5 ] && break
+        tries=$((tries + 1))
+        sleep 5
+    done
+    expect_rc 0 && expect_text "writer connect"
+}
+
+wine_timings() {
+    measure_link "Wine" wine "$windows/vantrel_link_timings.exe" --count 20 &&
+        measure_link "Wine simulated" wine "$windows/vantrel_link_timings.exe" --simulate --count 20 ||
+        return 1
+    wine_exe wine-sim-configure 200 "$windows/vantrel-cli.exe" --simulate --mode five configure \
+        "$(winepath -w "$files/demo.ctl")"
+    timing "Wine simulated configure" "$tool_seconds"
+    wine_exe wine-sim-upgrade 300 "$windows/vantrel-cli.exe" --simulate upgrade \
+        "$(winepath -w "$files/demo.hex")"
+    timing "Wine simulated upgrade" "$tool_seconds"
+    expect_rc 0
+}
+
+wine_configure() {
+    local from
+    from=$(wc -l <"$logs/wine.gadget.trace")
+    wine_exe wine-configure 300 "$windows/vantrel-cli.exe" --mode five configure \
+        "$(winepath -w "$files/demo.ctl")"
+    timing "Wine configure" "$tool_seconds"
+    expect_rc 0 && expect_text "配置成功" || return 1
+    tail -n "+$((from + 1))" "$logs/wine.gadget.trace" >"$logs/wine-configure.gadget.trace"
+    same_file "the bridge's record" "$logs/wine-configure.gadget.trace" \
+        "$files/reference-configure.trace"
+}
+
+wine_upgrade() {
+    rm -f "$logs/wine.aprom"
+    wine_exe wine-upgrade 600 "$windows/vantrel-cli.exe" upgrade "$(winepath -w "$files/demo.hex")"
+    timing "Wine upgrade" "$tool_seconds"
+    expect_rc 0 && expect_text "系统复位完成!" || return 1
+    same_file "the APROM" "$logs/wine.aprom" "$files/reference-aprom.bin"
+}
+
+wine_gui() {
+    local work=/root/gui-work shots=$out/screenshots
+    mkdir -p "$work" "$shots"
+    rm -f "$logs/wine.aprom"
+    wine_exe wine-gui 900 "$windows/vantrel_gui_driver.exe" --real-writer \
+        "$(winepath -w "$windows")" "$(winepath -w "$work")" "$(winepath -w "$shots")"
+    timing "Wine dialog (configuration and upgrade)" "$tool_seconds"
+    expect_rc 0 || return 1
+    local shot
+    for shot in main-after-configuration real-writer-after-upgrade; do
+        [ -f "$shots/$shot.bmp" ] || { why="screenshot $shot is missing"; return 1; }
+    done
+    # The driver's own firmware file, upgraded on the simulated writer for comparison.
+    "$cli" --simulate --sim-clock virtual upgrade "$work/样本 文件/固件 1.2.hex" \
+        --sim-aprom-out "$logs/wine-gui.reference-aprom.bin" >/dev/null ||
+        { why="the simulated upgrade of the driver's firmware failed"; return 1; }
+    same_file "the APROM" "$logs/wine.aprom" "$logs/wine-gui.reference-aprom.bin"
+}
+
+# ---- The guest's USB stack ----------------------------------------------------------
+started=$(now)
+start_udevd
+modprobe -a configfs dummy_hcd libcomposite usb_f_hid usbhid hid_generic ||
+    { echo "FAIL setup: cannot load the USB modules" >>"$results"; echo END >>"$results"; exit 1; }
+mountpoint -q /sys/kernel/config || mount -t configfs none /sys/kernel/config
+say "udevd and USB modules ready after $(elapsed "$started") s"
+
+run_case native-status-app 60 native_status_application
+run_case native-status-boot 60 native_status_boot
+run_case native-configure 150 native_configure
+run_case native-upgrade 250 native_upgrade
+run_case native-upgrade-unplugged 150 native_upgrade_unplugged
+run_case native-upgrade-no-udevd 250 native_upgrade_without_udevd
+run_case native-timings 200 native_timings
+
+if [ "$wine" = 1 ] && { selected wine-status || selected wine-configure || selected wine-upgrade ||
+                        selected wine-gui; }; then
+    why=""
+    say "starting Wine"
+    if wine_start; then
+        say "Wine ready after $tool_seconds s"
+        timing "Wine start" "$tool_seconds"
+        run_case wine-status 200 wine_status
+        run_case wine-timings 400 wine_timings
+        run_case wine-configure 300 wine_configure
+        run_case wine-upgrade 600 wine_upgrade
+        run_case wine-gui 900 wine_gui
+    else
+        echo "FAIL wine-start: $why" | tee -a "$results"
+    fi
+    wine_stop
+fi
+
+echo END >>"$results"
