@@ -50,6 +50,16 @@ public:
     // `timeoutMs`; the same rule for requests that time out.
     virtual HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                        uint32_t& transferred) = 0;
+    // Where the device of interface `path` is plugged in (a USB port path such as
+    // "1-2.3" on Linux, the USB device's location path on Windows, "sim-2" on the
+    // simulated bus). It stays the same while the writer restarts between its
+    // application and its boot loader, whose interface paths differ. false when
+    // the backend cannot tell.
+    virtual bool InterfaceLocation(const std::wstring& path, std::wstring& location) {
+        (void)path;
+        location.clear();
+        return false;
+    }
 };
 
 }  // namespace vantrel

@@ -47,11 +47,28 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
-const std::wstring& PathOf(SimMode mode) {
-    return mode == SimMode::BootLoader ? SimWriter::BootLoaderPath() : SimWriter::ApplicationPath();
+}  // namespace
+
+std::wstring SimWriter::InterfacePath(int index, SimMode mode) {
+    if (index == 1) return mode == SimMode::BootLoader ? BootLoaderPath() : ApplicationPath();
+    // Another device instance per place on the bus, as Windows numbers them.
+    const std::wstring instance = mode == SimMode::BootLoader ? L"7&1c9e8f02&" : L"7&2a1b3c4d&";
+    return L"\\\\?\\hid#vid_0416&pid_5020#" + instance + std::to_wstring(index - 1) +
+           L"&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 }
 
-}  // namespace
+std::wstring SimWriter::LocationAt(int index) { return L"sim-" + std::to_wstring(index); }
+
+const std::wstring& SimWriter::State::PathOf(SimMode which) {
+    return which == SimMode::BootLoader ? bootLoaderPath : applicationPath;
+}
+
+bool SimWriter::State::InterfaceLocation(const std::wstring& path, std::wstring& location) {
+    location.clear();
+    if (!SamePath(path, applicationPath) && !SamePath(path, bootLoaderPath)) return false;
+    location = SimWriter::LocationAt(options.index);
+    return true;
+}
 
 const std::wstring& SimWriter::ApplicationPath() {
     static const std::wstring path =

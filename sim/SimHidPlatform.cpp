@@ -32,4 +32,8 @@ HidIo SimHidPlatform::Read(HidHandle handle, uint8_t* report, uint32_t length, u
     return m_writer.m_state->Read(handle, report, length, timeoutMs, transferred);
 }
 
+bool SimHidPlatform::InterfaceLocation(const std::wstring& path, std::wstring& location) {
+    return m_writer.m_state->InterfaceLocation(path, location);
+}
+
 }  // namespace vantrel::sim

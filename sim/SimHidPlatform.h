@@ -18,6 +18,7 @@ public:
     void Close(HidHandle handle) override;
     HidIo Write(HidHandle handle, const uint8_t* report, uint32_t length, uint32_t timeoutMs,
                 uint32_t& transferred) override;
+    bool InterfaceLocation(const std::wstring& path, std::wstring& location) override;
     HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                uint32_t& transferred) override;
 

@@ -32,6 +32,12 @@ struct SimOptions {
     bool startInBootLoader = false;
     // No writer attached at start (PlugIn attaches one).
     bool absent = false;
+    // With `absent`: the writer is plugged in this long after the start, on the
+    // writer's clock (0: only PlugIn attaches it).
+    uint32_t arriveAfterMs = 0;
+    // Its place on the simulated bus, 1 .. N: location "sim-<index>", and interface
+    // paths of its own (index 1 has the paths of a writer that is alone).
+    int index = 1;
     // What QueryWriterLevel answers.
     uint32_t writerLevel = 0x03000000;
     std::vector<Fault> faults;

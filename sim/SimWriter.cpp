@@ -16,11 +16,20 @@ SimWriter::State::State(IClock& clockIn, SimOptions optionsIn)
     std::copy_n(options.aprom.begin(), std::min<size_t>(options.aprom.size(), kApromSize),
                 aprom.begin());
     options.aprom.clear();
+    options.index = std::max(options.index, 1);
+    applicationPath = SimWriter::InterfacePath(options.index, SimMode::Application);
+    bootLoaderPath = SimWriter::InterfacePath(options.index, SimMode::BootLoader);
+    // Handles of writers on one bus never collide.
+    nextHandle = 0x100 + static_cast<HidHandle>(options.index - 1) * 0x1000000;
     lastTick = virtualClock != nullptr ? 0 : clock.GetTickCount();
+    const SimMode startMode =
+        options.startInBootLoader ? SimMode::BootLoader : SimMode::Application;
     // A writer attached before the tool starts: present, no arrival event.
     if (!options.absent) {
-        mode = options.startInBootLoader ? SimMode::BootLoader : SimMode::Application;
+        mode = startMode;
         instance = 1;
+    } else if (options.arriveAfterMs > 0) {
+        pendingArrival = ScheduledArrival{Now() + options.arriveAfterMs, startMode};
     }
 }
 
@@ -31,6 +40,8 @@ SimWriter::SimWriter(IClock& clock, SimOptions options)
 SimWriter::~SimWriter() = default;
 
 IHidPlatform& SimWriter::Platform() { return *m_platform; }
+
+int SimWriter::Index() const { return m_state->options.index; }
 
 std::vector<SimDeviceEvent> SimWriter::TakeDueEvents() {
     std::lock_guard<std::mutex> lock(m_state->mutex);

@@ -55,10 +55,16 @@ public:
     // the enumeration, two unrelated HID interfaces).
     IHidPlatform& Platform();
 
-    // Interface paths of the two modes, and of the unrelated interfaces.
+    // Interface paths of the two modes (of the writer at index 1), and of the
+    // unrelated interfaces.
     static const std::wstring& ApplicationPath();
     static const std::wstring& BootLoaderPath();
     static const std::vector<std::wstring>& OtherInterfacePaths();
+    // The interface path of `mode` (Application or BootLoader) of the writer at
+    // `index`, and the location of that writer ("sim-<index>").
+    static std::wstring InterfacePath(int index, SimMode mode);
+    static std::wstring LocationAt(int index);
+    int Index() const;
 
     // ---- Device events --------------------------------------------------------
     // Arrivals and removals whose time has come on the clock, oldest first; each is

@@ -58,10 +58,14 @@ struct SimWriter::State {
     void ExecuteBootLoader(const SimCommandInfo& command, int occurrence, const uint8_t* data);
     void TakeData(const uint8_t* data);
     uint32_t PageChecksum(uint32_t address) const;
+    const std::wstring& PathOf(SimMode mode);
+    bool InterfaceLocation(const std::wstring& path, std::wstring& location);
 
     IClock& clock;
     VirtualClock* virtualClock;  // the same clock, when it is a virtual one
     SimOptions options;
+    std::wstring applicationPath;
+    std::wstring bootLoaderPath;
     std::mutex mutex;
 
     SimMode mode = SimMode::Absent;

@@ -19,6 +19,9 @@ struct HidrawNode {
     uint16_t productId = 0;
     // The USB device's bcdDevice; 0 for a HID device that is not on USB.
     uint16_t versionNumber = 0;
+    // The USB device's kernel name, its port path (e.g. "1-2.3"); empty when the
+    // HID device is not on USB.
+    std::string usbLocation;
 };
 
 class IHidrawDirectory {

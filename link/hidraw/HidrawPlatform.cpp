@@ -107,6 +107,14 @@ bool HidrawPlatform::QueryAttributes(const std::wstring& path, HidAttributes& at
     return true;
 }
 
+bool HidrawPlatform::InterfaceLocation(const std::wstring& path, std::wstring& location) {
+    location.clear();
+    HidrawNode node;
+    if (!FindNode(path, node) || node.usbLocation.empty()) return false;
+    location.assign(node.usbLocation.begin(), node.usbLocation.end());
+    return true;
+}
+
 HidHandle HidrawPlatform::OpenForRead(const std::wstring& path) { return OpenNode(path, O_RDONLY); }
 
 HidHandle HidrawPlatform::OpenForWrite(const std::wstring& path) {

@@ -75,6 +75,7 @@ bool SysfsHidrawDirectory::List(std::vector<HidrawNode>& nodes) {
                 }
                 uint16_t version = 0;
                 if (ParseHex16(ReadText(dir / "bcdDevice"), version)) node.versionNumber = version;
+                node.usbLocation = dir.filename().string();
                 break;
             }
         }

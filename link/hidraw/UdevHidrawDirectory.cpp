@@ -57,6 +57,7 @@ bool UdevHidrawDirectory::List(std::vector<HidrawNode>& nodes) {
             uint16_t version = 0;
             if (ParseHex16(Text(udev_device_get_sysattr_value(usb, "bcdDevice")), version))
                 node.versionNumber = version;
+            node.usbLocation = Text(udev_device_get_sysname(usb));
         }
         nodes.push_back(std::move(node));
     }

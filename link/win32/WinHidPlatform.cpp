@@ -1,5 +1,6 @@
 #include "link/win32/WinHidPlatform.h"
 
+#include <cfgmgr32.h>
 #include <setupapi.h>
 
 #include <cstddef>
@@ -99,6 +100,50 @@ bool WinHidPlatform::QueryAttributes(const std::wstring& path, HidAttributes& at
     attributes.productId = hid.ProductID;
     attributes.versionNumber = hid.VersionNumber;
     return true;
+}
+
+bool WinHidPlatform::InterfaceLocation(const std::wstring& path, std::wstring& location) {
+    location.clear();
+    HDEVINFO set = ::SetupDiCreateDeviceInfoList(nullptr, nullptr);
+    if (set == INVALID_HANDLE_VALUE) return false;
+    bool found = false;
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = sizeof interfaceData;
+    SP_DEVINFO_DATA hidDevice{};
+    hidDevice.cbSize = sizeof hidDevice;
+    DEVINST parent = 0;
+    wchar_t parentId[MAX_DEVICE_ID_LEN + 1] = {};
+    SP_DEVINFO_DATA parentDevice{};
+    parentDevice.cbSize = sizeof parentDevice;
+    DWORD size = 0;
+    std::unique_ptr<void, FreeDeleter> memory;
+    if (::SetupDiOpenDeviceInterfaceW(set, path.c_str(), 0, &interfaceData)) {
+        ::SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, nullptr, 0, &size, nullptr);
+        if (size >= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) memory.reset(std::malloc(size));
+    }
+    auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(memory.get());
+    if (detail != nullptr) detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    if (detail != nullptr &&
+        ::SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, size, nullptr,
+                                           &hidDevice) &&
+        ::CM_Get_Parent(&parent, hidDevice.DevInst, 0) == CR_SUCCESS &&
+        ::CM_Get_Device_IDW(parent, parentId, MAX_DEVICE_ID_LEN, 0) == CR_SUCCESS &&
+        ::SetupDiOpenDeviceInfoW(set, parentId, nullptr, 0, &parentDevice)) {
+        // REG_MULTI_SZ: the first path is the one of the USB bus.
+        wchar_t paths[1024] = {};
+        DWORD type = 0;
+        if (::SetupDiGetDeviceRegistryPropertyW(set, &parentDevice, SPDRP_LOCATION_PATHS, &type,
+                                                reinterpret_cast<BYTE*>(paths),
+                                                sizeof paths - sizeof(wchar_t), nullptr) &&
+            paths[0] != L'\0') {
+            location = paths;
+            const size_t interfacePart = location.rfind(L"#USBMI(");
+            if (interfacePart != std::wstring::npos) location.erase(interfacePart);
+            found = true;
+        }
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
+    return found;
 }
 
 HidHandle WinHidPlatform::OpenForRead(const std::wstring& path) {

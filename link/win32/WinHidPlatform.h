@@ -32,6 +32,10 @@ public:
     void Close(HidHandle handle) override;
     HidIo Write(HidHandle handle, const uint8_t* report, uint32_t length, uint32_t timeoutMs,
                 uint32_t& transferred) override;
+    // The first of SetupAPI's location paths of the HID device's parent (the USB
+    // device, or the USB interface of a composite device, whose "#USBMI(n)" is cut
+    // off so that both modes of the writer name the same port).
+    bool InterfaceLocation(const std::wstring& path, std::wstring& location) override;
     HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                uint32_t& transferred) override;
 

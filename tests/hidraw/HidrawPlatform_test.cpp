@@ -99,6 +99,27 @@ TEST_F(HidrawPlatformTest, VersionNumberIsTheUsbDevicesBcdDevice) {
     link.Close();
 }
 
+TEST_F(HidrawPlatformTest, LocationIsTheUsbPortPathAndSurvivesARestart) {
+    tree.AddUsbDevice(0, "1-1", 0x046d, 0xc31c, 0x6400, 1);
+    tree.AddUsbDevice(3, "1-2.3", 0x0416, 0x5020, 0x0100, 7);
+    tree.AddBluetoothDevice(1, 0x054c, 0x05c4, 2);
+    std::vector<std::wstring> names;
+    ASSERT_TRUE(platform.EnumerateInterfaces(names));
+    std::vector<std::wstring> locations;
+    for (const std::wstring& name : names) {
+        std::wstring location = L"stale";
+        platform.InterfaceLocation(name, location);
+        locations.push_back(location);
+    }
+    EXPECT_EQ(locations, (std::vector<std::wstring>{L"1-1", L"1-2.3", L""}));
+    // The boot loader on the same port.
+    tree.SetBcdDevice("1-2.3", 0x8888);
+    std::wstring location;
+    EXPECT_TRUE(platform.InterfaceLocation(WriterName(), location));
+    EXPECT_EQ(location, L"1-2.3");
+    EXPECT_FALSE(platform.InterfaceLocation(L"hidraw#VID_0416&PID_5020#x#/dev/null", location));
+}
+
 TEST_F(HidrawPlatformTest, NodeThatHasGoneIsNotQueried) {
     tree.AddUsbDevice(3, "1-2", 0x0416, 0x5020, 0x0100, 7, FakeSysfs::Node::Missing);
     HidAttributes attributes;

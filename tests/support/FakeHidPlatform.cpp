@@ -110,6 +110,18 @@ bool FakeHidPlatform::QueryAttributes(const std::wstring& path, HidAttributes& a
     return true;
 }
 
+void FakeHidPlatform::SetLocation(const std::wstring& path, const std::wstring& location) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_locations[path] = location;
+}
+
+bool FakeHidPlatform::InterfaceLocation(const std::wstring& path, std::wstring& location) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_locations.find(path);
+    location = it != m_locations.end() ? it->second : std::wstring();
+    return !location.empty();
+}
+
 HidHandle FakeHidPlatform::OpenHandleFor(const std::wstring& path, bool forRead) {
     std::lock_guard<std::mutex> lock(m_mutex);
     const FakeInterface* entry = Find(path);

@@ -45,6 +45,8 @@ public:
     void RemoveInterface(const std::wstring& path);
     void ClearInterfaces();
     void SetEnumerationFails(bool fails);
+    // What InterfaceLocation answers for `path` (by default it cannot tell).
+    void SetLocation(const std::wstring& path, const std::wstring& location);
 
     // ---- Scripts -----------------------------------------------------------------
     // A report that the next read delivers (report id first); Completed.
@@ -79,6 +81,7 @@ public:
                 uint32_t& transferred) override;
     HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                uint32_t& transferred) override;
+    bool InterfaceLocation(const std::wstring& path, std::wstring& location) override;
 
 private:
     struct OpenHandle {
@@ -91,6 +94,7 @@ private:
     IClock& m_clock;
     std::mutex m_mutex;
     std::vector<FakeInterface> m_interfaces;
+    std::map<std::wstring, std::wstring> m_locations;
     bool m_enumerationFails = false;
     std::deque<FakeIo> m_reads;
     std::deque<FakeIo> m_writes;

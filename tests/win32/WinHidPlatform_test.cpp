@@ -101,6 +101,9 @@ TEST(WinHidPlatform, InvalidHandlesAndPathsAreRefused) {
     EXPECT_EQ(platform.OpenForRead(L"\\\\?\\hid#vid_0416&pid_5020#none"), kInvalidHidHandle);
     HidAttributes attributes;
     EXPECT_FALSE(platform.QueryAttributes(L"\\\\?\\hid#vid_0416&pid_5020#none", attributes));
+    std::wstring location = L"stale";
+    EXPECT_FALSE(platform.InterfaceLocation(L"\\\\?\\hid#vid_0416&pid_5020#none", location));
+    EXPECT_TRUE(location.empty());
 }
 
 TEST(WinHidPlatform, EnumeratesTheHidInterfaceClass) {

@@ -1,0 +1,42 @@
+#pragma once
+// Several simulated writers on one bus, at locations sim-1 .. sim-N, each with its
+// own firmware state (APROM, level, faults) and interface paths. The platform
+// lists the unrelated interfaces once and then every writer that is present, in
+// the order of their places, and hands each call to the writer it concerns.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "common/Clock.h"
+#include "link/HidPlatform.h"
+#include "sim/SimWriter.h"
+
+namespace vantrel::sim {
+
+class SimWriterBus {
+public:
+    // One writer per entry; the index of each is set from its place (1 .. N).
+    SimWriterBus(IClock& clock, std::vector<SimOptions> writers);
+    ~SimWriterBus();
+    SimWriterBus(const SimWriterBus&) = delete;
+    SimWriterBus& operator=(const SimWriterBus&) = delete;
+
+    IHidPlatform& Platform();
+    int Count() const { return static_cast<int>(m_writers.size()); }
+    // The writer at `index` (1 .. Count()).
+    SimWriter& Writer(int index) { return *m_writers.at(static_cast<size_t>(index - 1)); }
+
+    // Every writer's due events, writer by writer.
+    std::vector<SimDeviceEvent> TakeDueEvents();
+    std::optional<uint32_t> NextEventDueIn();
+
+private:
+    class BusPlatform;
+    std::vector<std::unique_ptr<SimWriter>> m_writers;
+    std::unique_ptr<BusPlatform> m_platform;
+};
+
+}  // namespace vantrel::sim
