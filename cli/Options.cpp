@@ -13,25 +13,27 @@ struct CommandEntry {
 };
 
 constexpr CommandEntry kCommands[] = {
-    {Command::Status, L"status", false},  {Command::Configure, L"configure", true},
-    {Command::Upgrade, L"upgrade", true}, {Command::Inspect, L"inspect", true},
-    {Command::Pack, L"pack", true},       {Command::Seal, L"seal", true},
-    {Command::Help, L"help", false},
+    {Command::Status, L"status", false},      {Command::List, L"list", false},
+    {Command::Configure, L"configure", true}, {Command::Upgrade, L"upgrade", true},
+    {Command::Inspect, L"inspect", true},     {Command::Pack, L"pack", true},
+    {Command::Seal, L"seal", true},           {Command::Help, L"help", false},
 };
 
 struct OptionEntry {
     const wchar_t* name;  // the long name, "--" included
     wchar_t shortName;    // 0 when there is none
     bool takesValue;
+    bool optionalValue = false;  // the value only as --name=value
 };
 
 constexpr OptionEntry kOptions[] = {
-    {L"--mode", 0, true},          {L"--wide-options", 0, false}, {L"--json", 0, false},
-    {L"--trace", 0, true},         {L"--output", L'o', true},     {L"--simulate", 0, false},
-    {L"--sim-boot", 0, false},     {L"--sim-level", 0, true},     {L"--sim-aprom-in", 0, true},
-    {L"--sim-aprom-out", 0, true}, {L"--sim-fault", 0, true},     {L"--sim-clock", 0, true},
-    {L"--help", L'h', false},      {L"--version", L'V', false},   {L"--verbose", L'v', false},
-    {L"--quiet", L'q', false},     {L"--force", 0, false},
+    {L"--mode", 0, true},          {L"--wide-options", 0, false},    {L"--json", 0, false},
+    {L"--trace", 0, true},         {L"--output", L'o', true},        {L"--simulate", 0, false},
+    {L"--sim-boot", 0, false},     {L"--sim-level", 0, true},        {L"--sim-aprom-in", 0, true},
+    {L"--sim-aprom-out", 0, true}, {L"--sim-fault", 0, true},        {L"--sim-clock", 0, true},
+    {L"--help", L'h', false},      {L"--version", L'V', false},      {L"--verbose", L'v', false},
+    {L"--quiet", L'q', false},     {L"--device", 0, true},           {L"--wait", 0, false, true},
+    {L"--sim-writers", 0, true},   {L"--sim-arrive-after", 0, true}, {L"--force", 0, false},
 };
 
 const CommandEntry* FindCommand(const std::wstring& name) {
@@ -106,9 +108,25 @@ bool ApplyValue(const std::wstring& name, const std::wstring& value, Options& op
         }
         options.simLevelGiven = true;
     } else if (name == L"--sim-aprom-in") {
-        options.simApromIn = value;
+        options.simApromIn.push_back(value);
     } else if (name == L"--sim-aprom-out") {
-        options.simApromOut = value;
+        options.simApromOut.push_back(value);
+    } else if (name == L"--sim-arrive-after") {
+        options.simArriveAfter.push_back(value);
+    } else if (name == L"--device") {
+        options.device = value;
+    } else if (name == L"--wait") {
+        options.wait = true;
+        if (!ParseUint32(value, options.waitSeconds) || options.waitSeconds > 86400) {
+            error = L"--wait takes a number of seconds up to 86400, not '" + value + L"'";
+            return false;
+        }
+    } else if (name == L"--sim-writers") {
+        if (!ParseUint32(value, options.simWriters) || options.simWriters < 1 ||
+            options.simWriters > 16) {
+            error = L"--sim-writers takes a number from 1 to 16, not '" + value + L"'";
+            return false;
+        }
     } else if (name == L"--sim-fault") {
         options.simFaults.push_back(Narrow(value));
     } else if (name == L"--sim-clock") {
@@ -134,6 +152,7 @@ void ApplyFlag(const std::wstring& name, Options& options) {
     if (name == L"--wide-options") options.wideOptions = true;
     if (name == L"--json") options.json = true;
     if (name == L"--force") options.force = true;
+    if (name == L"--wait") options.wait = true;
     if (name == L"--simulate") options.simulate = true;
     if (name == L"--sim-boot") options.simBoot = true;
     if (name == L"--help") options.help = true;
@@ -146,15 +165,19 @@ void ApplyFlag(const std::wstring& name, Options& options) {
 // rather than something silently ignored.
 bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& error) {
     const Command c = o.command;
-    const bool drivesWriter =
-        c == Command::Status || c == Command::Configure || c == Command::Upgrade;
+    const bool drivesWriter = c == Command::Status || c == Command::List ||
+                              c == Command::Configure || c == Command::Upgrade;
     const std::wstring name = CommandName(c);
     if (verbose && quiet) {
         error = L"-v and -q exclude each other";
         return false;
     }
-    if (o.json && c != Command::Inspect) {
-        error = L"--json applies to inspect only";
+    if (o.json && !drivesWriter && c != Command::Inspect) {
+        error = L"--json applies to status, list, configure, upgrade and inspect only";
+        return false;
+    }
+    if ((!o.device.empty() || o.wait) && !drivesWriter) {
+        error = L"--device and --wait apply to status, list, configure and upgrade only";
         return false;
     }
     if (o.force && c != Command::Upgrade && c != Command::Seal) {
@@ -178,11 +201,12 @@ bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& 
         return false;
     }
     if (!drivesWriter && (o.simulate || !o.trace.empty())) {
-        error = L"--simulate and --trace apply to status, configure and upgrade only";
+        error = L"--simulate and --trace apply to status, list, configure and upgrade only";
         return false;
     }
     const bool anySim = o.simBoot || o.simLevelGiven || !o.simApromIn.empty() ||
                         !o.simApromOut.empty() || !o.simFaults.empty() ||
+                        !o.simArriveAfter.empty() || o.simWriters != 1 ||
                         o.simClock != ClockKind::Real;
     if (anySim && !o.simulate) {
         error = L"the --sim-* options need --simulate";
@@ -244,6 +268,9 @@ private:
         if (entry == nullptr) {
             error = UnknownOption(arg);
             return false;
+        }
+        if (entry->optionalValue && eq != std::wstring::npos) {
+            return ApplyValue(entry->name, arg.substr(eq + 1), m_options, error);
         }
         if (!entry->takesValue) {
             if (eq != std::wstring::npos) {

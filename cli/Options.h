@@ -8,7 +8,7 @@
 
 namespace vantrel::cli {
 
-enum class Command { None, Status, Configure, Upgrade, Inspect, Pack, Seal, Help };
+enum class Command { None, Status, List, Configure, Upgrade, Inspect, Pack, Seal, Help };
 enum class ClockKind { Real, Virtual };
 // -q: only errors and the result; -v: also each step as it starts.
 enum class Verbosity { Quiet, Normal, Verbose };
@@ -35,14 +35,27 @@ struct Options {
     // --force: upgrade or seal a firmware file that fails its check.
     bool force = false;
     std::wstring trace;
+    // --device: a USB location or an interface path; empty: whichever writer is
+    // attached, if it is the only one.
+    std::wstring device;
+    // --wait[=SECONDS]: wait this long for a writer before the command runs.
+    bool wait = false;
+    uint32_t waitSeconds = 30;
 
     bool simulate = false;
     bool simBoot = false;
     bool simLevelGiven = false;
     uint32_t simLevel = 0x03000000;
-    std::wstring simApromIn;
-    std::wstring simApromOut;
-    // Fault texts as given; the simulated writer's grammar checks them.
+    // Writers on the simulated bus (sim-1 .. sim-N).
+    uint32_t simWriters = 1;
+    // --sim-aprom-in, --sim-aprom-out and --sim-arrive-after as given; each may name
+    // a writer ("sim-2:FILE"), else it applies to every writer (aprom-out: to the
+    // writer the command used).
+    std::vector<std::wstring> simApromIn;
+    std::vector<std::wstring> simApromOut;
+    std::vector<std::wstring> simArriveAfter;
+    // Fault texts as given ("sim-2:refuse:DownLeve" names a writer); the simulated
+    // writer's grammar checks them.
     std::vector<std::string> simFaults;
     ClockKind simClock = ClockKind::Real;
 };

@@ -5,6 +5,7 @@
 
 #include "cli/Session.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -18,10 +19,14 @@
 #include "cli/FirmwareReport.h"
 #include "cli/LoopTurns.h"
 #include "cli/OsBackend.h"
+#include "cli/RunReport.h"
+#include "cli/ShownText.h"
 #include "cli/TracingPlatform.h"
+#include "cli/WriterSelection.h"
 #include "common/Files.h"
 #include "common/Text.h"
 #include "sim/SimWriter.h"
+#include "sim/SimWriterBus.h"
 #include "upgrade/FirmwareLoad.h"
 
 namespace vantrel::cli {
@@ -57,41 +62,103 @@ private:
 
 class SimDeviceEvents : public IDeviceEventSource {
 public:
-    explicit SimDeviceEvents(sim::SimWriter& writer) : m_writer(writer) {}
-    std::vector<DeviceEvent> TakeEvents() override { return m_writer.TakeDueEvents(); }
+    explicit SimDeviceEvents(sim::SimWriterBus& bus) : m_bus(bus) {}
+    std::vector<DeviceEvent> TakeEvents() override { return m_bus.TakeDueEvents(); }
 
 private:
-    sim::SimWriter& m_writer;
+    sim::SimWriterBus& m_bus;
 };
 
 void UsageProblem(const std::wstring& text) {
     StandardError().Write(L"vantrel-cli: " + text + L"\n");
 }
 
-// Checks the arguments that the run depends on and fills the simulated writer's
-// options; false (after saying why) when one cannot be used.
-bool PrepareSimOptions(const Options& options, sim::SimOptions& sim) {
-    sim.startInBootLoader = options.simBoot;
-    sim.writerLevel = options.simLevel;
-    for (const std::string& text : options.simFaults) {
-        sim::Fault fault;
-        std::string error;
-        if (!sim::ParseFault(text, fault, error)) {
-            UsageProblem(FromUtf8(error));
-            return false;
-        }
-        sim.faults.push_back(fault);
+// "sim-K:REST" names writer K (1 .. count) of the simulated bus; anything else
+// names none (`index` 0) and is REST as a whole.
+bool SplitWriterPrefix(const std::wstring& text, uint32_t count, int& index, std::wstring& rest,
+                       std::wstring& error) {
+    index = 0;
+    rest = text;
+    const size_t colon = text.find(L':');
+    if (text.rfind(L"sim-", 0) != 0 || colon == std::wstring::npos) return true;
+    uint32_t number = 0;
+    if (!ParseUint32(text.substr(4, colon - 4), number)) return true;
+    if (number < 1 || number > count) {
+        error = L"'" + text + L"' names writer sim-" + std::to_wstring(number) +
+                L", but the simulated bus holds sim-1 .. sim-" + std::to_wstring(count);
+        return false;
     }
-    if (!options.simApromIn.empty()) {
-        std::wstring problem;
-        if (!ReadInputFile(options.simApromIn, sim.aprom, problem, sim::kApromSize)) {
-            UsageProblem(L"cannot read '" + options.simApromIn + L"': it " + problem);
+    index = static_cast<int>(number);
+    rest = text.substr(colon + 1);
+    return true;
+}
+
+// Checks the arguments that the run depends on and fills the options of the
+// simulated writers; false (after saying why) when one cannot be used.
+bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& writers) {
+    writers.assign(options.simWriters, sim::SimOptions{});
+    for (sim::SimOptions& sim : writers) {
+        sim.startInBootLoader = options.simBoot;
+        sim.writerLevel = options.simLevel;
+    }
+    std::wstring error;
+    int index = 0;
+    std::wstring rest;
+    // Applies `apply` to writer `index`, or to every writer when it is 0.
+    auto each = [&](int which, auto apply) {
+        for (size_t i = 0; i < writers.size(); ++i) {
+            if (which == 0 || which == static_cast<int>(i) + 1) apply(writers[i]);
+        }
+    };
+    for (const std::string& text : options.simFaults) {
+        if (!SplitWriterPrefix(FromUtf8(text), options.simWriters, index, rest, error)) {
+            UsageProblem(error);
             return false;
         }
-        if (sim.aprom.size() != sim::kApromSize) {
-            UsageProblem(L"'" + options.simApromIn + L"' holds " +
-                         std::to_wstring(sim.aprom.size()) + L" bytes; an APROM image holds " +
-                         std::to_wstring(sim::kApromSize));
+        sim::Fault fault;
+        std::string faultError;
+        if (!sim::ParseFault(ToUtf8(rest), fault, faultError)) {
+            UsageProblem(FromUtf8(faultError));
+            return false;
+        }
+        each(index, [&](sim::SimOptions& sim) { sim.faults.push_back(fault); });
+    }
+    for (const std::wstring& text : options.simApromIn) {
+        if (!SplitWriterPrefix(text, options.simWriters, index, rest, error)) {
+            UsageProblem(error);
+            return false;
+        }
+        std::vector<uint8_t> aprom;
+        std::wstring problem;
+        if (!ReadInputFile(rest, aprom, problem, sim::kApromSize)) {
+            UsageProblem(L"cannot read '" + rest + L"': it " + problem);
+            return false;
+        }
+        if (aprom.size() != sim::kApromSize) {
+            UsageProblem(L"'" + rest + L"' holds " + std::to_wstring(aprom.size()) +
+                         L" bytes; an APROM image holds " + std::to_wstring(sim::kApromSize));
+            return false;
+        }
+        each(index, [&](sim::SimOptions& sim) { sim.aprom = aprom; });
+    }
+    for (const std::wstring& text : options.simArriveAfter) {
+        uint32_t ms = 0;
+        if (!SplitWriterPrefix(text, options.simWriters, index, rest, error) ||
+            !ParseUint32(rest, ms) || ms == 0) {
+            UsageProblem(error.empty() ? L"--sim-arrive-after takes [sim-K:]MILLISECONDS (from 1), "
+                                         L"not '" +
+                                             text + L"'"
+                                       : error);
+            return false;
+        }
+        each(index, [&](sim::SimOptions& sim) {
+            sim.absent = true;
+            sim.arriveAfterMs = ms;
+        });
+    }
+    for (const std::wstring& text : options.simApromOut) {
+        if (!SplitWriterPrefix(text, options.simWriters, index, rest, error)) {
+            UsageProblem(error);
             return false;
         }
     }
@@ -108,6 +175,39 @@ void WarnAboutFirmware(const std::vector<uint8_t>& bytes, bool force) {
     }
 }
 
+ConsoleStream& TextStream(const Options& options) {
+    return options.json ? StandardError() : StandardOutput();
+}
+
+// One writer per location (or per path where the backend cannot tell).
+size_t DistinctWriters(const std::vector<AttachedWriter>& writers) {
+    std::vector<std::wstring> seen;
+    for (const AttachedWriter& writer : writers) {
+        const std::wstring& key = writer.location.empty() ? writer.path : writer.location;
+        if (std::find(seen.begin(), seen.end(), key) == seen.end()) seen.push_back(key);
+    }
+    return seen.size();
+}
+
+// "application <path> <location>", as list prints it.
+std::wstring WriterLine(const AttachedWriter& writer) {
+    return std::wstring(WriterModeName(writer.mode)) + L"  " + ShownPath(writer.path) + L"  " +
+           (writer.location.empty() ? L"-" : ShownPath(writer.location));
+}
+
+const char* CommandText(Command command) {
+    switch (command) {
+        case Command::Status:
+            return "status";
+        case Command::List:
+            return "list";
+        case Command::Configure:
+            return "configure";
+        default:
+            return "upgrade";
+    }
+}
+
 class WriterSession {
 public:
     WriterSession(const Options& options, IClock& clock, IHidPlatform& platform,
@@ -115,12 +215,17 @@ public:
         : m_options(options),
           m_clock(clock),
           m_events(events),
-          m_view(StandardOutput(), options.mode, StandardOutput().IsTerminal()),
-          m_core(m_view, m_clock, platform) {
+          // With --json, standard output holds the JSON object alone; the texts
+          // are still there for a person on standard error.
+          m_view(TextStream(options), options.mode, TextStream(options).IsTerminal()),
+          m_recorder(m_view),
+          m_core(m_recorder, m_clock, platform) {
         m_view.SetPumpHook([this] { m_turns.AwaitTurn(); });
     }
 
-    ~WriterSession() {
+    ~WriterSession() { Stop(); }
+
+    void Stop() {
         m_core.StopWorker(kStopWaitMs);
         m_view.Finish();
     }
@@ -133,6 +238,8 @@ public:
 
     bool WriterFound() const { return m_core.m_bDevicePresent != FALSE; }
     void Print(const std::wstring& text) { m_view.PrintLine(text); }
+    TextRecorder& Recorder() { return m_recorder; }
+    std::wstring Connection() { return m_view.LastPane(kPaneConnection); }
 
     // Queues the job as the dialog's button would and runs the loop until it ends.
     // The exit status: 0 success, 1 the job failed or could not be queued, or the
@@ -207,13 +314,16 @@ private:
     IDeviceEventSource& m_events;
     LoopTurns m_turns;
     ConsoleView m_view;
+    TextRecorder m_recorder;
     CliCore m_core;
 };
 
 }  // namespace
 
 int RunWriterCommand(const Options& options) {
-    if (options.command != Command::Status) {
+    const bool needsFile =
+        options.command == Command::Configure || options.command == Command::Upgrade;
+    if (needsFile) {
         // Read once here to say early that it cannot be used; the job reads it again
         // itself, once, and uses only what it read then.
         std::vector<uint8_t> bytes;
@@ -224,7 +334,7 @@ int RunWriterCommand(const Options& options) {
         }
         if (options.command == Command::Upgrade) WarnAboutFirmware(bytes, options.force);
     }
-    sim::SimOptions simOptions;
+    std::vector<sim::SimOptions> simOptions;
     if (options.simulate && !PrepareSimOptions(options, simOptions)) return 2;
 
     std::unique_ptr<FILE, int (*)(FILE*)> trace(nullptr, &std::fclose);
@@ -242,13 +352,14 @@ int RunWriterCommand(const Options& options) {
     } else {
         clock = std::make_unique<RealClock>();
     }
+    const uint32_t startTick = clock->GetTickCount();
 
-    std::unique_ptr<sim::SimWriter> writer;
+    std::unique_ptr<sim::SimWriterBus> bus;
     std::unique_ptr<OsBackend> os;
     IHidPlatform* platform;
     if (options.simulate) {
-        writer = std::make_unique<sim::SimWriter>(*clock, simOptions);
-        platform = &writer->Platform();
+        bus = std::make_unique<sim::SimWriterBus>(*clock, simOptions);
+        platform = &bus->Platform();
     } else {
         os = MakeOsBackend();
         platform = &os->Platform();
@@ -258,34 +369,149 @@ int RunWriterCommand(const Options& options) {
         tracing = std::make_unique<TracingPlatform>(*platform, trace.get());
         platform = tracing.get();
     }
+    // With --device the core sees the chosen writer alone.
+    std::unique_ptr<SelectingPlatform> selection;
+    if (!options.device.empty()) {
+        selection = std::make_unique<SelectingPlatform>(*platform, options.device);
+        platform = selection.get();
+    }
     std::unique_ptr<IDeviceEventSource> events;
-    if (writer) {
-        events = std::make_unique<SimDeviceEvents>(*writer);
+    if (bus) {
+        events = std::make_unique<SimDeviceEvents>(*bus);
     } else {
         events = os->MakeEvents(*platform, *clock);
     }
+    std::unique_ptr<IDeviceEventSource> selectedEvents;
+    if (selection) {
+        selectedEvents = std::make_unique<SelectedDeviceEvents>(*events, *selection);
+    }
+    IDeviceEventSource& deviceEvents = selectedEvents ? *selectedEvents : *events;
 
-    int status;
-    {
-        WriterSession session(options, *clock, *platform, *events);
-        session.Start();
+    OrderedJson result;
+    result["ok"] = false;
+    result["exit"] = 0;
+    result["command"] = CommandText(options.command);
+    if (needsFile) result["file"] = ToUtf8(ShownPath(options.file));
+    std::vector<std::pair<const char*, std::wstring>> ownTexts;
+    // A text of the front end's own, on standard error.
+    auto say = [&](const std::wstring& text) {
+        StandardError().Write(L"vantrel-cli: " + text + L"\n");
+        ownTexts.emplace_back("cli", text);
+    };
+
+    int status = 0;
+    bool waitedOut = false;
+    if (options.wait) {
+        if (!AwaitWriter(*platform, *clock, options.waitSeconds * 1000)) {
+            say(L"no writer" +
+                (options.device.empty() ? std::wstring() : L" at " + options.device) +
+                L" was attached within " + std::to_wstring(options.waitSeconds) + L" s");
+            status = 3;
+            waitedOut = true;
+        }
+        // The start-up detection sees the writer as it is now; its arrival on the
+        // way is no news.
+        deviceEvents.TakeEvents();
+    }
+
+    std::vector<AttachedWriter> writers;
+    if (!waitedOut) writers = ListWriters(*platform, *clock, options.command == Command::List);
+    const bool refused =
+        !waitedOut && options.command != Command::List && DistinctWriters(writers) > 1;
+    if (options.command == Command::List || refused) {
+        if (refused) {
+            say(L"several writers are attached; choose one with --device LOCATION (or its "
+                L"device path):");
+            writers = ListWriters(*platform, *clock, true);
+            status = 3;
+        } else if (!waitedOut && writers.empty()) {
+            say(L"no writer is attached");
+            status = 3;
+        }
+        OrderedJson list = OrderedJson::array();
+        for (const AttachedWriter& writer : writers) {
+            list.push_back(WriterJson(writer));
+            if (!options.json) StandardOutput().Write(WriterLine(writer) + L"\n");
+        }
+        result["writers"] = list;
+    }
+    std::unique_ptr<WriterSession> session;
+    const size_t ownBefore = ownTexts.size();
+    if (!waitedOut && !refused && options.command != Command::List) {
+        session = std::make_unique<WriterSession>(options, *clock, *platform, deviceEvents);
+        session->Start();
         if (options.command == Command::Status) {
-            status = session.WriterFound() ? 0 : 1;
+            status = session->WriterFound() ? 0 : 1;
         } else {
-            status = session.RunJob();
+            status = session->RunJob();
         }
         // A writer that is attached but cannot be opened looks like no writer at
         // all; say what stands in the way.
-        if (status != 0 && os && !session.WriterFound()) {
+        if (status != 0 && os && !session->WriterFound()) {
             const std::wstring hint = os->InaccessibleWriterHint();
             if (!hint.empty()) StandardError().Write(hint);
         }
     }
 
-    if (writer && !options.simApromOut.empty() &&
-        !WriteWholeFile(options.simApromOut, writer->Aprom())) {
-        StandardError().Write(L"vantrel-cli: cannot write '" + options.simApromOut + L"'\n");
-        status = 1;
+    // The writer the command used: the chosen one, or the only one attached.
+    AttachedWriter used;
+    if (!writers.empty() && DistinctWriters(writers) == 1) used = writers.front();
+    if (selection && !selection->Location().empty()) used.location = selection->Location();
+    if (bus) {
+        int usedIndex = 1;
+        if (used.location.rfind(L"sim-", 0) == 0) usedIndex = std::stoi(used.location.substr(4));
+        for (const std::wstring& text : options.simApromOut) {
+            int index = 0;
+            std::wstring file;
+            std::wstring error;
+            SplitWriterPrefix(text, options.simWriters, index, file, error);
+            if (!WriteWholeFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom())) {
+                say(L"cannot write '" + file + L"'");
+                status = 1;
+            }
+        }
+    }
+
+    OrderedJson sessionTexts = OrderedJson::array();
+    if (session) {
+        const std::wstring connection = session->Connection();
+        if (options.command == Command::Status || options.command == Command::Upgrade) {
+            result["connection"] = ToUtf8(connection);
+        }
+        if (options.command == Command::Status) {
+            result["mode"] = connection == L"writer connect" ? OrderedJson("application")
+                             : connection == L"boot connect" ? OrderedJson("boot-loader")
+                                                             : OrderedJson();
+        }
+        if (options.command == Command::Configure) {
+            for (auto [name, id] :
+                 {std::pair{"ic_name", kIdcIcName}, std::pair{"checksum_moe", kIdcFirstChecksum},
+                  std::pair{"checksum_memory", kIdcSecondChecksum}}) {
+                const std::wstring text = session->Recorder().LastControlText(id);
+                result[name] = text.empty() ? OrderedJson() : OrderedJson(ToUtf8(text));
+            }
+        }
+        session->Stop();  // the worker has ended: every text is in
+        sessionTexts = session->Recorder().Texts();
+        session.reset();
+    }
+    if (options.json) {
+        OrderedJson texts = OrderedJson::array();
+        for (size_t i = 0; i < ownTexts.size(); ++i) {
+            if (i == ownBefore) texts.insert(texts.end(), sessionTexts.begin(), sessionTexts.end());
+            texts.push_back({{"where", ownTexts[i].first}, {"text", ToUtf8(ownTexts[i].second)}});
+        }
+        if (ownBefore >= ownTexts.size()) {
+            texts.insert(texts.end(), sessionTexts.begin(), sessionTexts.end());
+        }
+        result["ok"] = status == 0;
+        result["exit"] = status;
+        result["texts"] = texts;
+        const uint32_t elapsed = clock->GetTickCount() - startTick;
+        result["seconds"] = elapsed / 1000.0;
+        result["device"] =
+            used.path.empty() && used.location.empty() ? OrderedJson() : WriterJson(used);
+        StandardOutput().WriteUtf8(JsonLine(result));
     }
     return status;
 }

@@ -16,8 +16,10 @@ enum : unsigned {
     kInspect = 8,
     kPack = 16,
     kSeal = 32,
-    kWriter = kStatus | kConfigure | kUpgrade,
-    kAll = 63,
+    kList = 64,
+    kJob = kStatus | kConfigure | kUpgrade,
+    kWriter = kJob | kList,
+    kAll = 127,
 };
 
 struct CommandHelpEntry {
@@ -33,7 +35,14 @@ const CommandHelpEntry kCommandHelp[] = {
      L"detect the writer; print the connection text\n"
      L"(\"writer connect\", \"boot connect\" or\n\"writer unconnect\")",
      L"Detects the writer as the dialog does at start-up and prints the connection\n"
-     L"text. Exits 0 when a writer was found in either mode, 3 when none was."},
+     L"text. Exits 0 when a writer was found in either mode, 3 when none was, or\n"
+     L"when several are attached and --device chose none of them."},
+    {Command::List, kList, L"list",
+     L"list every attached writer: its mode, its device\npath and its USB location",
+     L"Lists every attached writer, one line each: its mode (application,\n"
+     L"boot-loader, or no-answer for a boot loader that did not answer its query),\n"
+     L"its device path and its USB location (the port it is plugged into). Either\n"
+     L"of the last two chooses the writer with --device."},
     {Command::Configure, kConfigure, L"configure FILE",
      L"configure the writer from a control file (.ctl)",
      L"Checks the control file, asks the writer for its level, asks for the\n"
@@ -80,20 +89,42 @@ const OptionHelp kOptionHelp[] = {
      L"a terminal is asked, and a non-interactive run\n"
      L"answers six"},
     {kConfigure | kInspect, L"--wide-options", L"the control file uses the 56-byte option layout"},
-    {kInspect, L"--json", L"(inspect) print one JSON object instead of text"},
+    {kWriter | kInspect, L"--json",
+     L"print one JSON object instead of text: \"ok\",\n"
+     L"\"exit\", \"texts\" (every text shown, in order, with\n"
+     L"where it was shown), the command's own fields,\n"
+     L"\"seconds\" and the \"device\" used; the texts also\n"
+     L"go to standard error"},
+    {kWriter, L"--device SEL",
+     L"use the writer at this USB location (e.g. 1-2.3,\n"
+     L"sim-2) or device path, as list shows them; it is\n"
+     L"followed across its restarts by its location.\n"
+     L"Needed when several writers are attached"},
+    {kWriter, L"--wait[=SECONDS]",
+     L"wait until a writer (the chosen one, with --device)\n"
+     L"is attached, at most SECONDS (default 30); exit 3\n"
+     L"when none came"},
     {kWriter, L"--trace FILE", L"write every HID report to FILE, one line each"},
     {kPack | kSeal, L"-o, --output FILE", L"(pack, seal) the file to write"},
     {kUpgrade | kSeal, L"--force",
      L"(upgrade, seal) go on with a firmware file that fails\nits checks"},
     {kWriter, L"--simulate", L"use the built-in simulated writer instead of a real\none"},
+    {kWriter, L"--sim-writers N",
+     L"the simulated bus holds N writers (default 1, at\n"
+     L"most 16), at locations sim-1 .. sim-N"},
     {kWriter, L"--sim-boot", L"the simulated writer starts in its boot loader"},
     {kWriter, L"--sim-level N", L"level the simulated application reports\n(default 0x03000000)"},
-    {kWriter, L"--sim-aprom-in F",
-     L"the simulated APROM's 69,632 bytes at start\n(default all 0xFF)"},
-    {kWriter, L"--sim-aprom-out F",
-     L"write the simulated APROM's 69,632 bytes to F when\nthe run ends"},
-    {kWriter, L"--sim-fault FAULT",
-     L"inject a fault; may be repeated:\n"
+    {kWriter, L"--sim-aprom-in [sim-K:]F",
+     L"the simulated APROM's 69,632 bytes at start\n(default all 0xFF); of writer K only, or of "
+     L"all"},
+    {kWriter, L"--sim-aprom-out [sim-K:]F",
+     L"write the simulated APROM's 69,632 bytes to F when\n"
+     L"the run ends: of writer K, or of the writer used"},
+    {kWriter, L"--sim-arrive-after [sim-K:]MS",
+     L"the simulated writer (K, or every one) is plugged\nin MS milliseconds after the start"},
+    {kWriter, L"--sim-fault [sim-K:]FAULT",
+     L"inject a fault into writer K (or into every one);\n"
+     L"may be repeated:\n"
      L"  refuse:NAME[#K]  the K-th command NAME is refused\n"
      L"  silent:NAME[#K]  the K-th command NAME is never\n"
      L"                   answered\n"

@@ -52,8 +52,8 @@ TEST(CliOptions, EveryOptionReachesItsField) {
     EXPECT_TRUE(o.simBoot);
     EXPECT_TRUE(o.simLevelGiven);
     EXPECT_EQ(o.simLevel, 0x02FFFFFFu);
-    EXPECT_EQ(o.simApromIn, L"in.bin");
-    EXPECT_EQ(o.simApromOut, L"out.bin");
+    EXPECT_EQ(o.simApromIn, std::vector<std::wstring>{L"in.bin"});
+    EXPECT_EQ(o.simApromOut, std::vector<std::wstring>{L"out.bin"});
     EXPECT_EQ(o.simFaults, (std::vector<std::string>{"noboot", "refuse:EraseApromPage#3"}));
     EXPECT_EQ(o.simClock, ClockKind::Virtual);
 
@@ -138,12 +138,17 @@ TEST(CliOptions, UsageErrorsNameTheProblem) {
 
 TEST(CliOptions, OptionsThatDoNotFitTheCommandAreRefused) {
     EXPECT_NE(Error({L"--sim-boot", L"status"}).find(L"need --simulate"), std::wstring::npos);
-    EXPECT_NE(Error({L"--json", L"status"}).find(L"inspect only"), std::wstring::npos);
+    EXPECT_NE(Error({L"--json", L"pack", L"d.json", L"-o", L"x"}).find(L"list, configure"),
+              std::wstring::npos);
+    EXPECT_NE(Error({L"--device", L"1-2", L"inspect", L"x.ctl"}).find(L"--device and --wait"),
+              std::wstring::npos);
+    EXPECT_NE(Error({L"--wait=x", L"status"}).find(L"seconds"), std::wstring::npos);
+    EXPECT_NE(Error({L"--sim-writers", L"0", L"status"}).find(L"1 to 16"), std::wstring::npos);
     EXPECT_NE(Error({L"--mode", L"six", L"upgrade", L"f.hex"}).find(L"configure only"),
               std::wstring::npos);
     EXPECT_NE(Error({L"pack", L"d.json"}).find(L"needs -o"), std::wstring::npos);
     EXPECT_NE(Error({L"-o", L"x", L"status"}).find(L"pack and seal only"), std::wstring::npos);
-    EXPECT_NE(Error({L"--simulate", L"inspect", L"x.ctl"}).find(L"status, configure and upgrade"),
+    EXPECT_NE(Error({L"--simulate", L"inspect", L"x.ctl"}).find(L"status, list, configure"),
               std::wstring::npos);
 }
 

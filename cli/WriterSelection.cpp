@@ -1,0 +1,150 @@
+#include "cli/WriterSelection.h"
+
+#include <cwctype>
+
+#include "app/VantrelCore.h"
+#include "common/SilentView.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+constexpr uint16_t kVendorId = 0x0416;
+constexpr uint16_t kProductId = 0x5020;
+constexpr uint16_t kApplicationVersion = 0x0100;
+constexpr uint16_t kBootLoaderVersion = 0x8888;
+constexpr uint32_t kAwaitPollMs = 100;
+
+// Windows paths and location paths are compared without regard to case.
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsWriterInterface(IHidPlatform& platform, const std::wstring& path, uint16_t& version) {
+    HidAttributes attributes;
+    if (!platform.QueryAttributes(path, attributes)) return false;
+    version = attributes.versionNumber;
+    return attributes.vendorId == kVendorId && attributes.productId == kProductId &&
+           (version == kApplicationVersion || version == kBootLoaderVersion);
+}
+
+}  // namespace
+
+SelectingPlatform::SelectingPlatform(IHidPlatform& inner, std::wstring selector)
+    : m_inner(inner), m_selector(std::move(selector)) {}
+
+std::wstring SelectingPlatform::Location() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_location;
+}
+
+bool SelectingPlatform::Accepts(const std::wstring& path) {
+    std::wstring location;
+    const bool known = m_inner.InterfaceLocation(path, location);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (known) {
+        m_locationByPath[path] = location;
+    } else {
+        auto it = m_locationByPath.find(path);
+        if (it != m_locationByPath.end()) location = it->second;
+    }
+    if (m_location.empty()) {
+        // Chosen by its location, or by this very path: from now on the writer is
+        // followed by the location of that path.
+        if (!location.empty() && (SameText(location, m_selector) || SameText(path, m_selector))) {
+            m_location = location;
+            return true;
+        }
+        return SameText(path, m_selector);
+    }
+    return location.empty() ? SameText(path, m_selector) : SameText(location, m_location);
+}
+
+bool SelectingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
+    std::vector<std::wstring> all;
+    paths.clear();
+    if (!m_inner.EnumerateInterfaces(all)) return false;
+    for (const std::wstring& path : all) {
+        if (Accepts(path)) paths.push_back(path);
+    }
+    return true;
+}
+
+bool SelectingPlatform::QueryAttributes(const std::wstring& path, HidAttributes& attributes) {
+    return Accepts(path) && m_inner.QueryAttributes(path, attributes);
+}
+
+HidHandle SelectingPlatform::OpenForRead(const std::wstring& path) {
+    return Accepts(path) ? m_inner.OpenForRead(path) : kInvalidHidHandle;
+}
+
+HidHandle SelectingPlatform::OpenForWrite(const std::wstring& path) {
+    return Accepts(path) ? m_inner.OpenForWrite(path) : kInvalidHidHandle;
+}
+
+bool SelectingPlatform::InterfaceLocation(const std::wstring& path, std::wstring& location) {
+    return m_inner.InterfaceLocation(path, location);
+}
+
+std::vector<DeviceEvent> SelectedDeviceEvents::TakeEvents() {
+    std::vector<DeviceEvent> chosen;
+    for (DeviceEvent& event : m_inner.TakeEvents()) {
+        if (m_selection.Accepts(event.second.name)) chosen.push_back(std::move(event));
+    }
+    return chosen;
+}
+
+const wchar_t* WriterModeName(WriterMode mode) {
+    switch (mode) {
+        case WriterMode::Application:
+            return L"application";
+        case WriterMode::BootLoader:
+            return L"boot-loader";
+        default:
+            return L"no-answer";
+    }
+}
+
+std::vector<AttachedWriter> ListWriters(IHidPlatform& platform, IClock& clock,
+                                        bool confirmBootLoaders) {
+    std::vector<AttachedWriter> writers;
+    std::vector<std::wstring> paths;
+    if (!platform.EnumerateInterfaces(paths)) return writers;
+    for (const std::wstring& path : paths) {
+        uint16_t version = 0;
+        if (!IsWriterInterface(platform, path, version)) continue;
+        AttachedWriter writer;
+        writer.path = path;
+        platform.InterfaceLocation(path, writer.location);
+        if (version == kBootLoaderVersion) {
+            writer.mode = WriterMode::BootLoader;
+            if (confirmBootLoaders) {
+                // Presence tracking's own detection, on this writer alone and with
+                // nothing shown: "boot connect" only for a boot loader that answers.
+                SelectingPlatform alone(platform, path);
+                SilentView silent;
+                CVantrelCore core(silent, clock, alone);
+                core.ResetStartupState();
+                core.DetectWriterAtStartup();
+                if (!core.m_bDevicePresent) writer.mode = WriterMode::Unanswered;
+            }
+        }
+        writers.push_back(std::move(writer));
+    }
+    return writers;
+}
+
+bool AwaitWriter(IHidPlatform& platform, IClock& clock, uint32_t timeoutMs) {
+    const uint32_t start = clock.GetTickCount();
+    for (;;) {
+        if (!ListWriters(platform, clock, false).empty()) return true;
+        if (clock.GetTickCount() - start >= timeoutMs) return false;
+        clock.Sleep(kAwaitPollMs);
+    }
+}
+
+}  // namespace vantrel::cli

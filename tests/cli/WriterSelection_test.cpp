@@ -1,0 +1,78 @@
+// The selecting layer: a writer chosen by location or by path is followed to its
+// other mode's path, other writers are hidden, and a removal is judged by the
+// location its path had.
+
+#include "cli/WriterSelection.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/FakeHidPlatform.h"
+
+using namespace vantrel;
+using namespace vantrel::test;
+using vantrel::cli::SelectingPlatform;
+
+namespace {
+
+constexpr HidAttributes kApplication{0x0416, 0x5020, 0x0100};
+constexpr HidAttributes kBootLoader{0x0416, 0x5020, 0x8888};
+
+struct Bus {
+    VirtualClock clock;
+    FakeHidPlatform platform{clock};
+    Bus() {
+        Add(L"kbd", {0x046D, 0xC31C, 0x6400}, L"1-1");
+        Add(L"app-a", kApplication, L"1-2");
+        Add(L"app-b", kApplication, L"1-3");
+    }
+    void Add(const std::wstring& path, HidAttributes attributes, const std::wstring& location) {
+        FakeInterface entry;
+        entry.path = path;
+        entry.attributes = attributes;
+        platform.AddInterface(entry);
+        if (!location.empty()) platform.SetLocation(path, location);
+    }
+    std::vector<std::wstring> Seen(SelectingPlatform& selection) {
+        std::vector<std::wstring> paths;
+        EXPECT_TRUE(selection.EnumerateInterfaces(paths));
+        return paths;
+    }
+};
+
+}  // namespace
+
+TEST(SelectingPlatform, FollowsTheChosenWriterAcrossItsRestart) {
+    for (const std::wstring selector : {L"1-3", L"APP-B"}) {
+        Bus bus;
+        SelectingPlatform selection(bus.platform, selector);
+        EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{L"app-b"});
+        EXPECT_EQ(selection.Location(), L"1-3");
+        HidAttributes attributes;
+        EXPECT_FALSE(selection.QueryAttributes(L"app-a", attributes));
+        EXPECT_EQ(selection.OpenForRead(L"app-a"), kInvalidHidHandle);
+
+        // The writer restarts into its boot loader: a new path at the same place.
+        bus.platform.RemoveInterface(L"app-b");
+        bus.Add(L"boot-b", kBootLoader, L"1-3");
+        EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{L"boot-b"});
+        EXPECT_TRUE(selection.QueryAttributes(L"boot-b", attributes));
+        // Its removal is still recognised once the device (and its location) is gone.
+        bus.platform.RemoveInterface(L"boot-b");
+        bus.platform.SetLocation(L"boot-b", L"");
+        EXPECT_TRUE(selection.Accepts(L"boot-b"));
+        EXPECT_FALSE(selection.Accepts(L"app-a"));
+    }
+}
+
+TEST(SelectingPlatform, ListAndWaitSeeOnlyWritersInEitherMode) {
+    Bus bus;
+    bus.Add(L"odd-version", {0x0416, 0x5020, 0x0200}, L"1-4");
+    const auto writers = cli::ListWriters(bus.platform, bus.clock, false);
+    ASSERT_EQ(writers.size(), 2u);
+    EXPECT_EQ(writers[1].location, L"1-3");
+    EXPECT_TRUE(cli::AwaitWriter(bus.platform, bus.clock, 0));
+
+    SelectingPlatform nowhere(bus.platform, L"2-1");
+    EXPECT_FALSE(cli::AwaitWriter(nowhere, bus.clock, 1000));
+    EXPECT_GE(bus.clock.Now(), 1000u);
+}
