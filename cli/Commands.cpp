@@ -9,6 +9,7 @@
 
 #include "cli/Console.h"
 #include "cli/ControlFileReport.h"
+#include "cli/ExitStatus.h"
 #include "cli/FileIo.h"
 #include "cli/FirmwareReport.h"
 #include "cli/Json.h"
@@ -217,7 +218,7 @@ bool OutputIsInput(const Options& options) {
 bool ReadArgument(const std::wstring& path, std::vector<uint8_t>& bytes) {
     std::wstring problem;
     if (ReadInputFile(path, bytes, problem)) return true;
-    Problem(L"cannot read '" + ShownPath(path) + L"': it " + problem);
+    Problem(L"cannot read '" + ShownPath(path) + L"': " + problem);
     return false;
 }
 
@@ -233,7 +234,8 @@ int RunInspect(const Options& options) {
         } else {
             PrintControlText(options.file, report);
         }
-        return report.valid ? 0 : 1;
+        // What configure would refuse before touching the writer.
+        return report.valid ? kExitOk : kExitFileRefused;
     }
     const FirmwareReport report = ReportFirmware(bytes);
     if (options.json) {
@@ -241,25 +243,26 @@ int RunInspect(const Options& options) {
     } else {
         PrintFirmwareText(options.file, report);
     }
-    return report.verdict.Sound() ? 0 : 4;
+    return report.verdict.Sound() ? kExitOk : kExitFileRefused;
 }
 
 int RunPack(const Options& options) {
     std::vector<uint8_t> bytes;
-    if (!ReadArgument(options.file, bytes)) return 2;
-    if (OutputIsInput(options)) return 2;
+    if (!ReadArgument(options.file, bytes)) return kExitUsage;
+    if (OutputIsInput(options)) return kExitUsage;
     Json description;
     std::string error;
     ControlFileContents contents;
     if (!ParseJson(std::string(bytes.begin(), bytes.end()), description, error) ||
         !ReadPackDescription(description, contents, error)) {
-        Problem(options.file + L": " + FromUtf8(error));
-        return 1;
+        Problem(ShownPath(options.file) + L": " + FromUtf8(error));
+        return kExitFileRefused;
     }
     const std::vector<uint8_t> file = BuildControlFile(contents);
-    if (!WriteWholeFile(options.output, file)) {
-        Problem(L"cannot write '" + options.output + L"'");
-        return 1;
+    std::wstring problem;
+    if (!WriteWholeFile(options.output, file, &problem)) {
+        Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
+        return kExitUsage;
     }
     Print(L"wrote " + ShownPath(options.output) + L" (" + std::to_wstring(file.size()) +
           L" bytes): IC " + ShownText(AnsiToWide(contents.name, 16)) + L", type " +
@@ -271,8 +274,8 @@ int RunPack(const Options& options) {
 
 int RunSeal(const Options& options) {
     std::vector<uint8_t> bytes;
-    if (!ReadArgument(options.file, bytes)) return 2;
-    if (OutputIsInput(options)) return 2;
+    if (!ReadArgument(options.file, bytes)) return kExitUsage;
+    if (OutputIsInput(options)) return kExitUsage;
     const std::vector<uint8_t> sealed = SealFirmware(std::string(bytes.begin(), bytes.end()));
     // Checked as the upgrade will read it: the sealed file, padding included.
     const FirmwareCheck check = LoadFirmwareBytes(sealed.data(), sealed.size()).check;
@@ -282,17 +285,18 @@ int RunSeal(const Options& options) {
         Problem(shown + L": the upgrade would refuse it (" +
                 FirmwareRefusalText(check.problems.front()) +
                 L"); nothing written. --force seals it all the same");
-        return 4;
+        return kExitFileRefused;
     }
     for (const std::wstring& warning : NoteLines(check)) {
         StandardError().Write(L"warning: " + warning + L"\n");
     }
-    if (!WriteWholeFile(options.output, sealed)) {
-        Problem(L"cannot write '" + options.output + L"'");
-        return 1;
+    std::wstring problem;
+    if (!WriteWholeFile(options.output, sealed, &problem)) {
+        Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
+        return kExitUsage;
     }
-    Print(L"wrote " + options.output + L": " + std::to_wstring(check.records) + L" records, " +
-          std::to_wstring(check.dataBytes) + L" data bytes");
+    Print(L"wrote " + ShownPath(options.output) + L": " + std::to_wstring(check.records) +
+          L" records, " + std::to_wstring(check.dataBytes) + L" data bytes");
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "cli/Console.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 #include "common/Text.h"
 
@@ -8,6 +10,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
@@ -29,9 +32,33 @@ bool IsConsole(HANDLE handle) {
     DWORD mode = 0;
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
 }
+
+std::wstring LastErrorText() { return SystemErrorText(GetLastError()); }
 #endif
 
 }  // namespace
+
+std::wstring SystemErrorText(unsigned long code) {
+#ifdef _WIN32
+    const DWORD error = static_cast<DWORD>(code);
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result =
+        length > 0 ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+    if (text != nullptr) LocalFree(text);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' ||
+                               result.back() == L' ' || result.back() == L'.')) {
+        result.pop_back();
+    }
+    return result;
+#else
+    return ErrnoText(static_cast<int>(code));
+#endif
+}
+
+std::wstring ErrnoText(int error) { return FromUtf8(std::generic_category().message(error)); }
 
 ConsoleStream::ConsoleStream(Which which) : m_which(which) {
 #ifdef _WIN32
@@ -41,7 +68,30 @@ ConsoleStream::ConsoleStream(Which which) : m_which(which) {
 #endif
 }
 
-void ConsoleStream::Write(const std::wstring& text) {
+int ConsoleStream::Columns() const {
+    if (!m_terminal) return 0;
+#ifdef _WIN32
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(HandleOf(m_which), &info)) return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size{};
+    if (ioctl(fileno(FileOf(m_which)), TIOCGWINSZ, &size) != 0) return 0;
+    return size.ws_col;
+#endif
+}
+
+void ConsoleStream::Fail(const std::wstring& reason) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_failure.empty()) m_failure = reason.empty() ? L"write error" : reason;
+}
+
+std::wstring ConsoleStream::Failure() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_failure;
+}
+
+bool ConsoleStream::Write(const std::wstring& text) {
 #ifdef _WIN32
     if (m_terminal) {
         HANDLE handle = HandleOf(m_which);
@@ -50,20 +100,28 @@ void ConsoleStream::Write(const std::wstring& text) {
         while (left > 0) {
             DWORD written = 0;
             const DWORD chunk = static_cast<DWORD>(left > 8192 ? 8192 : left);
-            if (!WriteConsoleW(handle, data, chunk, &written, nullptr) || written == 0) break;
+            if (!WriteConsoleW(handle, data, chunk, &written, nullptr) || written == 0) {
+                Fail(LastErrorText());
+                return false;
+            }
             data += written;
             left -= written;
         }
-        return;
+        return true;
     }
 #endif
-    WriteUtf8(ToUtf8(text));
+    return WriteUtf8(ToUtf8(text));
 }
 
-void ConsoleStream::WriteUtf8(const std::string& text) {
+bool ConsoleStream::WriteUtf8(const std::string& text) {
     FILE* file = FileOf(m_which);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fflush(file);
+    errno = 0;
+    const bool whole = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool flushed = std::fflush(file) == 0;
+    if (whole && flushed) return true;
+    Fail(errno != 0 ? ErrnoText(errno) : std::wstring());
+    std::clearerr(file);
+    return false;
 }
 
 ConsoleStream& StandardOutput() {
@@ -84,15 +142,35 @@ bool InputIsTerminal() {
 #endif
 }
 
-bool ReadInputLine(std::string& line) {
+bool ReadInputLine(std::wstring& line) {
     line.clear();
+#ifdef _WIN32
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (IsConsole(input)) {
+        wchar_t buffer[256];
+        bool any = false;
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadConsoleW(input, buffer, 256, &got, nullptr) || got == 0) return any;
+            any = true;
+            for (DWORD i = 0; i < got; ++i) {
+                // Ctrl-Z at the start of a line is the console's end of input.
+                if (buffer[i] == 0x1A && line.empty()) return false;
+                if (buffer[i] == L'\n') return true;
+                if (buffer[i] != L'\r') line += buffer[i];
+            }
+        }
+    }
+#endif
+    std::string bytes;
     int c;
     bool any = false;
     while ((c = std::fgetc(stdin)) != EOF) {
         any = true;
         if (c == '\n') break;
-        if (c != '\r') line.push_back(static_cast<char>(c));
+        if (c != '\r') bytes.push_back(static_cast<char>(c));
     }
+    line = FromUtf8(bytes);
     return any;
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "cli/Console.h"
 #include "common/FileRead.h"
 #include "common/Text.h"
 
@@ -73,7 +74,8 @@ bool Identity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
 #else
 
 bool WriteNew(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    const int fd = ::open(ToNativeBytes(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(ToNativeBytes(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     bool ok = true;
     for (size_t at = 0; ok && at < bytes.size();) {
@@ -95,22 +97,43 @@ void Remove(const std::wstring& path) { ::unlink(ToNativeBytes(path).c_str()); }
 
 #endif
 
+unsigned long LastSystemError() {
+#ifdef _WIN32
+    return ::GetLastError();
+#else
+    return static_cast<unsigned long>(errno);
+#endif
+}
+
 }  // namespace
 
 bool ReadInputFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& problem,
                    size_t limit) {
-    const FileReadResult result = ReadRegularFile(path, limit, bytes);
-    if (result == FileReadResult::Ok) return true;
-    problem = FromUtf8(FileReadProblem(result));
-    if (result == FileReadResult::TooLarge)
-        problem += L" (more than " + std::to_wstring(limit) + L" bytes)";
+    unsigned long error = 0;
+    const FileReadResult result = ReadRegularFile(path, limit, bytes, &error);
+    switch (result) {
+        case FileReadResult::Ok:
+            return true;
+        case FileReadResult::NotRegular:
+            problem = L"not a regular file";
+            break;
+        case FileReadResult::TooLarge:
+            problem = L"larger than " + std::to_wstring(limit) + L" bytes";
+            break;
+        default:
+            problem = error != 0 ? SystemErrorText(error) : FromUtf8(FileReadProblem(result));
+            break;
+    }
     return false;
 }
 
-bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
+                    std::wstring* problem) {
     const std::wstring temporary = TemporaryBeside(path);
     if (WriteNew(temporary, bytes) && Replace(temporary, path)) return true;
+    const unsigned long error = LastSystemError();
     Remove(temporary);
+    if (problem != nullptr) *problem = error != 0 ? SystemErrorText(error) : L"write error";
     return false;
 }
 
@@ -123,7 +146,8 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
            first.nFileIndexLow == second.nFileIndexLow;
 #else
     struct stat first = {}, second = {};
-    if (::stat(ToNativeBytes(a).c_str(), &first) != 0 || ::stat(ToNativeBytes(b).c_str(), &second) != 0)
+    if (::stat(ToNativeBytes(a).c_str(), &first) != 0 ||
+        ::stat(ToNativeBytes(b).c_str(), &second) != 0)
         return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 #endif

@@ -14,15 +14,17 @@ namespace vantrel::cli {
 constexpr size_t kMaxInputFileSize = 16 * 1024 * 1024;
 
 // Reads the whole file once. False when it cannot be used, with `problem` saying
-// why in a way that follows the quoted path ("is not a regular file", ...).
+// why: the system's reason ("No such file or directory"), or "not a regular file",
+// or "larger than N bytes".
 bool ReadInputFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& problem,
                    size_t limit = kMaxInputFileSize);
 
 // Writes the bytes to a new file in the same folder and renames it over `path`, so
 // that `path` holds either what it held before or all of the new bytes, and a link
-// at `path` is replaced rather than followed. False when that failed; nothing is
-// left behind then.
-bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes);
+// at `path` is replaced rather than followed. False when that failed, with the
+// system's reason in `problem` when given; nothing is left behind then.
+bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
+                    std::wstring* problem = nullptr);
 
 // True when both paths name one existing file (the same path, a link, a hard link).
 bool SameFile(const std::wstring& a, const std::wstring& b);

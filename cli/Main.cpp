@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/ExitStatus.h"
 #include "cli/Options.h"
 #include "cli/Session.h"
 #include "cli/Usage.h"
@@ -14,22 +15,23 @@
 
 namespace {
 
-int RunCli(const std::vector<std::wstring>& args) {
-    using namespace vantrel::cli;
+using namespace vantrel::cli;
+
+int RunCommand(const std::vector<std::wstring>& args) {
     Options options;
     std::wstring error;
     if (!ParseOptions(args, options, error)) {
         StandardError().Write(L"vantrel-cli: " + error +
                               L"\nTry 'vantrel-cli --help' for more information.\n");
-        return 2;
+        return kExitUsage;
     }
     if (options.help) {
         StandardOutput().Write(CommandHelp(options.helpTopic));
-        return 0;
+        return kExitOk;
     }
     if (options.version) {
         StandardOutput().Write(std::wstring(kVersionText) + L"\n");
-        return 0;
+        return kExitOk;
     }
     switch (options.command) {
         case Command::Inspect:
@@ -41,6 +43,17 @@ int RunCli(const std::vector<std::wstring>& args) {
         default:
             return RunWriterCommand(options);
     }
+}
+
+// Output that could not be written is a failure of the run, not a silent loss.
+int RunCli(const std::vector<std::wstring>& args) {
+    int status = RunCommand(args);
+    const std::wstring failure = StandardOutput().Failure();
+    if (!failure.empty()) {
+        StandardError().Write(L"vantrel-cli: cannot write the standard output: " + failure + L"\n");
+        if (status == kExitOk) status = kExitUsage;
+    }
+    return status;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -14,13 +15,17 @@
 #include "app/VantrelCore.h"
 #include "cli/Console.h"
 #include "cli/ConsoleView.h"
+#include "cli/ControlFileReport.h"
 #include "cli/DeviceEvents.h"
+#include "cli/ExitStatus.h"
 #include "cli/FileIo.h"
 #include "cli/FirmwareReport.h"
+#include "cli/Interruption.h"
 #include "cli/LoopTurns.h"
 #include "cli/OsBackend.h"
 #include "cli/RunReport.h"
 #include "cli/ShownText.h"
+#include "cli/StepNarrator.h"
 #include "cli/TracingPlatform.h"
 #include "cli/WriterSelection.h"
 #include "common/Files.h"
@@ -131,11 +136,11 @@ bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& wri
         std::vector<uint8_t> aprom;
         std::wstring problem;
         if (!ReadInputFile(rest, aprom, problem, sim::kApromSize)) {
-            UsageProblem(L"cannot read '" + rest + L"': it " + problem);
+            UsageProblem(L"cannot read '" + ShownPath(rest) + L"': " + problem);
             return false;
         }
         if (aprom.size() != sim::kApromSize) {
-            UsageProblem(L"'" + rest + L"' holds " + std::to_wstring(aprom.size()) +
+            UsageProblem(L"'" + ShownPath(rest) + L"' holds " + std::to_wstring(aprom.size()) +
                          L" bytes; an APROM image holds " + std::to_wstring(sim::kApromSize));
             return false;
         }
@@ -208,16 +213,25 @@ const char* CommandText(Command command) {
     }
 }
 
+ViewSettings SettingsFor(const Options& options) {
+    ViewSettings settings;
+    settings.command = options.command;
+    settings.verbosity = options.verbosity;
+    settings.mode = options.mode;
+    settings.canAsk = InputIsTerminal() && TextStream(options).IsTerminal();
+    settings.readLine = [](std::wstring& line) { return ReadInputLine(line); };
+    settings.progressBar = StandardError().IsTerminal() && options.verbosity != Verbosity::Quiet;
+    return settings;
+}
+
 class WriterSession {
 public:
     WriterSession(const Options& options, IClock& clock, IHidPlatform& platform,
-                  IDeviceEventSource& events)
+                  IDeviceEventSource& events, ConsoleView& view)
         : m_options(options),
           m_clock(clock),
           m_events(events),
-          // With --json, standard output holds the JSON object alone; the texts
-          // are still there for a person on standard error.
-          m_view(TextStream(options), options.mode, TextStream(options).IsTerminal()),
+          m_view(view),
           m_recorder(m_view),
           m_core(m_recorder, m_clock, platform) {
         m_view.SetPumpHook([this] { m_turns.AwaitTurn(); });
@@ -237,7 +251,8 @@ public:
     }
 
     bool WriterFound() const { return m_core.m_bDevicePresent != FALSE; }
-    void Print(const std::wstring& text) { m_view.PrintLine(text); }
+    // Whether the writer was to get the programming mode (after the job).
+    bool SendsProgramMode() const { return m_core.m_bSendIoSet != 0; }
     TextRecorder& Recorder() { return m_recorder; }
     std::wstring Connection() { return m_view.LastPane(kPaneConnection); }
 
@@ -249,7 +264,7 @@ public:
         m_core.m_bSkipFirmwareCheck = m_options.force ? TRUE : FALSE;
         if (!m_core.StartWorker()) {
             m_view.ShowMessage(L"启动工作线程错误", L"", kMbIconExclamation);
-            return false;
+            return kExitFailed;
         }
         m_core.SetFilePath(m_options.file);
         bool queued;
@@ -261,25 +276,26 @@ public:
             queued = m_core.m_bUpgradeBusy != FALSE;
         }
         // A refused click has already said why ("没有源文件", "USB未连接").
-        if (!queued) return 1;
+        if (!queued) return kExitFailed;
 
         while (!m_core.jobEnded) {
             Pass();
             m_turns.Idle(std::chrono::milliseconds(1));
         }
         const bool succeeded = m_core.jobSucceeded;
-        m_view.Finish();
-        if (m_options.command != Command::Upgrade) return succeeded ? 0 : 1;
-        if (!succeeded) return m_core.m_bFirmwareRefused ? 4 : 1;
-        if (!AwaitApplication()) {
+        if (m_options.command != Command::Upgrade || !succeeded) {
             m_view.Finish();
-            StandardError().Write(
-                L"vantrel-cli: the writer did not come back as its application "
-                L"within " +
-                std::to_wstring(kReturnWaitMs / 1000) + L" s after the reset\n");
-            return 1;
+            if (succeeded) return kExitOk;
+            return m_core.m_bFirmwareRefused ? kExitFileRefused : kExitFailed;
         }
-        return 0;
+        const bool back = AwaitApplication();
+        m_view.Finish();
+        if (!back) {
+            UsageProblem(L"the writer did not come back as its application within " +
+                         std::to_wstring(kReturnWaitMs / 1000) + L" s after the reset");
+            return kExitFailed;
+        }
+        return kExitOk;
     }
 
 private:
@@ -290,12 +306,14 @@ private:
             m_core.OnDeviceChange(event.first, &event.second);
         }
         if (m_view.TakeDeviceCheckRequest()) m_core.ProcessDeferredDeviceChanges();
+        m_view.Tick();
         m_turns.PassDone();
     }
 
     // After the reset the writer leaves the bus as its boot loader and comes back
     // as its application; presence tracking shows both. True when it came back.
     bool AwaitApplication() {
+        m_view.StepStarted(L"wait", L"for the writer to come back as its application");
         const uint32_t start = m_clock.GetTickCount();
         while (!BackAsApplication() && m_clock.GetTickCount() - start < kReturnWaitMs) {
             Pass();
@@ -313,14 +331,30 @@ private:
     IClock& m_clock;
     IDeviceEventSource& m_events;
     LoopTurns m_turns;
-    ConsoleView m_view;
+    ConsoleView& m_view;
     TextRecorder m_recorder;
     CliCore m_core;
 };
 
+// After a configuration run with --mode: the words for a mode that never reached
+// the writer (the writer's level or the IC type decides), or empty.
+std::wstring UnsentModeText(const Options& options, bool asked, bool sent) {
+    if (options.mode == 0 || asked) return std::wstring();
+    const std::wstring given = options.mode == 2 ? L"five" : L"six";
+    if (!sent) {
+        return L"--mode " + given +
+               L" was not sent: the writer did not report a level of 0x03000000 or more, so it "
+               L"gets no programming mode";
+    }
+    return L"--mode " + given +
+           L" was not used: this IC type has no programming-mode question (the writer got mode "
+           L"3)";
+}
+
 }  // namespace
 
 int RunWriterCommand(const Options& options) {
+    InstallInterruptHandlers();
     const bool needsFile =
         options.command == Command::Configure || options.command == Command::Upgrade;
     if (needsFile) {
@@ -329,20 +363,22 @@ int RunWriterCommand(const Options& options) {
         std::vector<uint8_t> bytes;
         std::wstring problem;
         if (!ReadInputFile(options.file, bytes, problem)) {
-            UsageProblem(L"cannot read '" + options.file + L"': it " + problem);
-            return 2;
+            UsageProblem(L"cannot read '" + ShownPath(options.file) + L"': " + problem);
+            return kExitUsage;
         }
         if (options.command == Command::Upgrade) WarnAboutFirmware(bytes, options.force);
     }
     std::vector<sim::SimOptions> simOptions;
-    if (options.simulate && !PrepareSimOptions(options, simOptions)) return 2;
+    if (options.simulate && !PrepareSimOptions(options, simOptions)) return kExitUsage;
 
     std::unique_ptr<FILE, int (*)(FILE*)> trace(nullptr, &std::fclose);
     if (!options.trace.empty()) {
+        errno = 0;
         trace.reset(OpenFile(options.trace, "w"));
         if (!trace) {
-            UsageProblem(L"cannot create the trace file '" + options.trace + L"'");
-            return 2;
+            UsageProblem(L"cannot create the trace file '" + ShownPath(options.trace) + L"': " +
+                         ErrnoText(errno));
+            return kExitUsage;
         }
     }
 
@@ -364,11 +400,14 @@ int RunWriterCommand(const Options& options) {
         os = MakeOsBackend();
         platform = &os->Platform();
     }
-    std::unique_ptr<TracingPlatform> tracing;
-    if (trace) {
-        tracing = std::make_unique<TracingPlatform>(*platform, trace.get());
-        platform = tracing.get();
-    }
+    // With --json, standard output holds the JSON object alone; the texts are
+    // still there for a person on standard error.
+    ConsoleView view(TextStream(options), StandardError(), SettingsFor(options));
+    // Every report passes the narrator (the steps for -v, the bar and an
+    // interruption) and, with --trace, the trace.
+    StepNarrator narrator(view);
+    TracingPlatform tracing(*platform, trace.get(), &narrator);
+    platform = &tracing;
     // With --device the core sees the chosen writer alone.
     std::unique_ptr<SelectingPlatform> selection;
     if (!options.device.empty()) {
@@ -406,7 +445,7 @@ int RunWriterCommand(const Options& options) {
             say(L"no writer" +
                 (options.device.empty() ? std::wstring() : L" at " + options.device) +
                 L" was attached within " + std::to_wstring(options.waitSeconds) + L" s");
-            status = 3;
+            status = kExitNoWriter;
             waitedOut = true;
         }
         // The start-up detection sees the writer as it is now; its arrival on the
@@ -423,10 +462,10 @@ int RunWriterCommand(const Options& options) {
             say(L"several writers are attached; choose one with --device LOCATION (or its "
                 L"device path):");
             writers = ListWriters(*platform, *clock, true);
-            status = 3;
+            status = kExitNoWriter;
         } else if (!waitedOut && writers.empty()) {
             say(L"no writer is attached");
-            status = 3;
+            status = kExitNoWriter;
         }
         OrderedJson list = OrderedJson::array();
         for (const AttachedWriter& writer : writers) {
@@ -438,16 +477,29 @@ int RunWriterCommand(const Options& options) {
     std::unique_ptr<WriterSession> session;
     const size_t ownBefore = ownTexts.size();
     if (!waitedOut && !refused && options.command != Command::List) {
-        session = std::make_unique<WriterSession>(options, *clock, *platform, deviceEvents);
+        session = std::make_unique<WriterSession>(options, *clock, *platform, deviceEvents, view);
         session->Start();
+        const bool found = session->WriterFound();
         if (options.command == Command::Status) {
-            status = session->WriterFound() ? 0 : 1;
+            status = found ? kExitOk : kExitNoWriter;
         } else {
             status = session->RunJob();
+            if (status != kExitOk && !found) {
+                // The click was refused ("USB未连接").
+                status = kExitNoWriter;
+            } else if (status == kExitFailed && options.command == Command::Configure &&
+                       !InspectControlFile(options.file, options.wideOptions).valid) {
+                status = kExitFileRefused;
+            }
+        }
+        if (options.command == Command::Configure && narrator.LevelQueried()) {
+            const std::wstring unsent =
+                UnsentModeText(options, view.ModeAsked(), session->SendsProgramMode());
+            if (!unsent.empty()) say(unsent);
         }
         // A writer that is attached but cannot be opened looks like no writer at
         // all; say what stands in the way.
-        if (status != 0 && os && !session->WriterFound()) {
+        if (status != kExitOk && os && !found) {
             const std::wstring hint = os->InaccessibleWriterHint();
             if (!hint.empty()) StandardError().Write(hint);
         }
@@ -465,11 +517,19 @@ int RunWriterCommand(const Options& options) {
             std::wstring file;
             std::wstring error;
             SplitWriterPrefix(text, options.simWriters, index, file, error);
-            if (!WriteWholeFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom())) {
-                say(L"cannot write '" + file + L"'");
-                status = 1;
+            std::wstring problem;
+            if (!WriteWholeFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(),
+                                &problem)) {
+                say(L"cannot write '" + ShownPath(file) + L"': " + problem);
+                if (status == kExitOk) status = kExitUsage;
             }
         }
+    }
+
+    const std::wstring traceFailure = tracing.TraceFailure();
+    if (!traceFailure.empty()) {
+        say(L"cannot write the trace file '" + ShownPath(options.trace) + L"': " + traceFailure);
+        if (status == kExitOk) status = kExitUsage;
     }
 
     OrderedJson sessionTexts = OrderedJson::array();

@@ -6,8 +6,7 @@
 
 namespace vantrel::cli {
 
-// Runs status, configure or upgrade; returns the exit status (0 success, 1 failure,
-// 2 an argument that cannot be used).
+// Runs status, configure or upgrade; returns the exit status (cli/ExitStatus.h).
 int RunWriterCommand(const Options& options);
 
 }  // namespace vantrel::cli

@@ -1,8 +1,13 @@
 #include "cli/TracingPlatform.h"
 
+#include <cerrno>
+
+#include "cli/Console.h"
+
 namespace vantrel::cli {
 
-TracingPlatform::TracingPlatform(IHidPlatform& inner, FILE* out) : m_inner(inner), m_out(out) {}
+TracingPlatform::TracingPlatform(IHidPlatform& inner, FILE* out, ILinkObserver* observer)
+    : m_inner(inner), m_out(out), m_observer(observer) {}
 
 bool TracingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
     return m_inner.EnumerateInterfaces(paths);
@@ -42,6 +47,7 @@ void TracingPlatform::Close(HidHandle handle) {
         m_versionByHandle.erase(handle);
     }
     m_inner.Close(handle);
+    if (m_observer != nullptr) m_observer->Closed();
 }
 
 uint16_t TracingPlatform::VersionOf(HidHandle handle) {
@@ -73,12 +79,26 @@ std::string TracingPlatform::Line(bool out, uint16_t version, const uint8_t* dat
 
 void TracingPlatform::Emit(const std::string& line) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::fputs(line.c_str(), m_out);
-    std::fputc('\n', m_out);
+    if (m_out == nullptr || !m_traceFailure.empty()) return;
+    const std::string whole = line + "\n";
+    errno = 0;
+    if (std::fwrite(whole.data(), 1, whole.size(), m_out) == whole.size() &&
+        std::fflush(m_out) == 0) {
+        return;
+    }
+    m_traceFailure = errno != 0 ? ErrnoText(errno) : L"write error";
+}
+
+std::wstring TracingPlatform::TraceFailure() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_traceFailure;
 }
 
 HidIo TracingPlatform::Write(HidHandle handle, const uint8_t* report, uint32_t length,
                              uint32_t timeoutMs, uint32_t& transferred) {
+    if (m_observer != nullptr && length > 1) {
+        m_observer->Writing(VersionOf(handle), report + 1, length - 1);
+    }
     // The report crosses the link only when the write is issued; a refused request
     // sends nothing.
     const HidIo io = m_inner.Write(handle, report, length, timeoutMs, transferred);
@@ -91,7 +111,9 @@ HidIo TracingPlatform::Read(HidHandle handle, uint8_t* report, uint32_t length, 
                             uint32_t& transferred) {
     const HidIo io = m_inner.Read(handle, report, length, timeoutMs, transferred);
     if (io == HidIo::Completed && transferred > 1 && transferred <= length) {
-        Emit(Line(false, VersionOf(handle), report + 1, transferred - 1));
+        const uint16_t version = VersionOf(handle);
+        Emit(Line(false, version, report + 1, transferred - 1));
+        if (m_observer != nullptr) m_observer->Received(version, report + 1, transferred - 1);
     }
     return io;
 }

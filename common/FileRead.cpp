@@ -35,15 +35,22 @@ private:
     HANDLE m_h;
 };
 
-FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes) {
+FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes,
+                    unsigned long& error) {
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open at all.
     Handle file(::CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return FileReadResult::CannotOpen;
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        error = ::GetLastError();
+        return FileReadResult::CannotOpen;
+    }
     if (::GetFileType(file.get()) != FILE_TYPE_DISK) return FileReadResult::NotRegular;
     BY_HANDLE_FILE_INFORMATION info = {};
-    if (!::GetFileInformationByHandle(file.get(), &info)) return FileReadResult::ReadError;
+    if (!::GetFileInformationByHandle(file.get(), &info)) {
+        error = ::GetLastError();
+        return FileReadResult::ReadError;
+    }
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FileReadResult::NotRegular;
     const uint64_t size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
     if (size > limit) return FileReadResult::TooLarge;
@@ -54,8 +61,10 @@ FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>
         const size_t at = bytes.size();
         bytes.resize(at + room);
         DWORD got = 0;
-        if (!::ReadFile(file.get(), bytes.data() + at, static_cast<DWORD>(room), &got, nullptr))
+        if (!::ReadFile(file.get(), bytes.data() + at, static_cast<DWORD>(room), &got, nullptr)) {
+            error = ::GetLastError();
             return FileReadResult::ReadError;
+        }
         bytes.resize(at + got);
         if (bytes.size() > limit) return FileReadResult::TooLarge;
         if (got == 0) return FileReadResult::Ok;
@@ -78,13 +87,21 @@ private:
     int m_fd;
 };
 
-FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes) {
+FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes,
+                    unsigned long& error) {
     // O_NONBLOCK: opening a FIFO for reading returns at once instead of waiting for a
     // writer; the type check then refuses it. It changes nothing for a regular file.
-    Descriptor file(::open(ToNativeBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) return FileReadResult::CannotOpen;
+    Descriptor file(
+        ::open(ToNativeBytes(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) {
+        error = static_cast<unsigned long>(errno);
+        return FileReadResult::CannotOpen;
+    }
     struct stat info = {};
-    if (::fstat(file.get(), &info) != 0) return FileReadResult::ReadError;
+    if (::fstat(file.get(), &info) != 0) {
+        error = static_cast<unsigned long>(errno);
+        return FileReadResult::ReadError;
+    }
     if (!S_ISREG(info.st_mode)) return FileReadResult::NotRegular;
     if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > limit)
         return FileReadResult::TooLarge;
@@ -98,6 +115,7 @@ FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>
         if (got < 0) {
             bytes.resize(at);
             if (errno == EINTR) continue;
+            error = static_cast<unsigned long>(errno);
             return FileReadResult::ReadError;
         }
         bytes.resize(at + static_cast<size_t>(got));
@@ -110,10 +128,12 @@ FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>
 
 }  // namespace
 
-FileReadResult ReadRegularFile(const std::wstring& path, size_t limit,
-                               std::vector<uint8_t>& bytes) {
+FileReadResult ReadRegularFile(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes,
+                               unsigned long* systemError) {
     bytes.clear();
-    const FileReadResult result = Read(path, limit, bytes);
+    unsigned long error = 0;
+    const FileReadResult result = Read(path, limit, bytes, error);
+    if (systemError != nullptr) *systemError = error;
     if (result != FileReadResult::Ok) {
         bytes.clear();
         bytes.shrink_to_fit();

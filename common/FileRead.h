@@ -20,8 +20,10 @@ enum class FileReadResult {
 
 // Reads the file at `path` into `bytes` (replacing its contents). At most `limit`
 // bytes are accepted; a file that grows beyond it while it is read is refused too.
-// `bytes` is cleared on every failure.
-FileReadResult ReadRegularFile(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes);
+// `bytes` is cleared on every failure. For CannotOpen and ReadError, `systemError`
+// (when given) receives the system's code: errno, or GetLastError on Windows.
+FileReadResult ReadRegularFile(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes,
+                               unsigned long* systemError = nullptr);
 
 // A short English description of a failed read ("not a regular file", ...).
 const char* FileReadProblem(FileReadResult result);

@@ -99,7 +99,7 @@ TEST_F(CliFilesTest, PackRefusesWhatItCannotRepresent) {
     };
     for (const auto& c : cases) {
         const CliRun run = Pack(c.description);
-        EXPECT_EQ(run.status, 1) << c.description;
+        EXPECT_EQ(run.status, 4) << c.description;
         EXPECT_NE(run.err.find(c.complaint), std::string::npos) << run.err;
     }
 }
@@ -124,7 +124,7 @@ TEST_F(CliFilesTest, TheNameIsStoredInGbkAndComesBackThroughInspect) {
         const CliRun pack =
             Pack(std::string(R"({"name": ")") + c.name + R"(", "key": "0011223344556677"})");
         if (c.headerBytes == nullptr) {
-            EXPECT_EQ(pack.status, 1) << c.name;
+            EXPECT_EQ(pack.status, 4) << c.name;
             EXPECT_NE(pack.err.find(c.complaint), std::string::npos) << pack.err;
             continue;
         }
@@ -219,7 +219,7 @@ TEST_F(CliFilesTest, InspectDescribesAFileThatFailsItsChecksInTheDialogsWords) {
     bytes[100] ^= 1;  // the data region: the second checksum no longer matches
     dir.Write(L"bad.ctl", bytes);
     const CliRun run = RunCli({"inspect", "--json", Path(L"bad.ctl")});
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 4);
     cli::Json json;
     std::string error;
     ASSERT_TRUE(cli::ParseJson(run.out, json, error)) << error;
@@ -232,7 +232,7 @@ TEST_F(CliFilesTest, InspectDescribesAFileThatFailsItsChecksInTheDialogsWords) {
     const CliRun big = Pack(R"({"name": "X", "key": "0011223344556677", "eeprom_count": 257})");
     ASSERT_EQ(big.status, 0) << big.err;
     const CliRun text = RunCli({"inspect", Path(L"out.ctl")});
-    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.status, 4);
     EXPECT_TRUE(text.Printed("not valid: 数据错误：EERomSize 越界")) << text.out;
 }
 

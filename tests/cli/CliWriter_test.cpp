@@ -3,6 +3,8 @@
 // machine, which has no writer attached.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <random>
@@ -71,14 +73,14 @@ TEST_F(CliWriterTest, StatusFindsTheSimulatedBootLoaderAndTrustsOnlyItsAnswer) {
     // failure is shown as the dialog's box text, without the trailing line feed.
     const CliRun silent = RunCli(
         {"--simulate", "--sim-boot", "--sim-fault", "noboot", "--sim-clock", "virtual", "status"});
-    EXPECT_EQ(silent.status, 1);
+    EXPECT_EQ(silent.status, 3);
     EXPECT_TRUE(silent.Printed("writer unconnect")) << silent.out;
-    EXPECT_TRUE(silent.Printed("ERROR: Read fail!")) << silent.out;
+    EXPECT_TRUE(silent.Printed("Message: ERROR: Read fail!")) << silent.out;
 }
 
 TEST_F(CliWriterTest, StatusWithoutAWriterOnTheRealBackendFails) {
     const CliRun run = RunCli({"status"});
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 3);
     EXPECT_EQ(run.Lines().front(), "writer unconnect");
 }
 
@@ -89,8 +91,9 @@ TEST_F(CliWriterTest, ConfigureRunsEveryStepInOrderAndShowsTheResult) {
     ASSERT_EQ(run.status, 0) << run.out << run.err;
 
     const std::vector<std::string> expectedLines = {
-        "writer connect",   "IC: CLI-TEST-IC", "配置烧录器中......", "配置成功",
-        "烧录器配置成功！", "M+O+E：ABCD",     "MEMORY：TEST"};
+        "writer connect", "IC: CLI-TEST-IC",           "配置烧录器中......",
+        "配置成功",       "Message: 烧录器配置成功！", "M+O+E：ABCD",
+        "MEMORY：TEST"};
     EXPECT_EQ(run.Lines(), expectedLines);
 
     const std::vector<TracedCommand> commands = Trace(L"trace.txt");
@@ -138,8 +141,8 @@ TEST_F(CliWriterTest, ARefusedStepFailsTheConfigurationWithoutDisconnecting) {
     const CliRun run = RunCli({"--simulate", "--sim-clock", "virtual", "--sim-fault",
                                "refuse:DownLeve", "--trace", Path(L"trace.txt"), "configure", ctl});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.Printed("Error：DownLeve")) << run.out;
-    EXPECT_TRUE(run.Printed("烧录器配置失败！")) << run.out;
+    EXPECT_TRUE(run.Printed("Message: Error：DownLeve")) << run.out;
+    EXPECT_TRUE(run.Printed("Message: 烧录器配置失败！")) << run.out;
     EXPECT_FALSE(run.Printed("M+O+E：ABCD")) << run.out;
 
     const std::vector<std::string> names = Names(Trace(L"trace.txt"));
@@ -152,16 +155,17 @@ TEST_F(CliWriterTest, ConfigureRefusesAControlFileThatFailsItsChecks) {
     const std::vector<uint8_t> broken(34718, 0x11);
     const std::wstring path = dir.Write(L"broken.ctl", broken);
     const CliRun run = RunCli({"--simulate", "--sim-clock", "virtual", "configure", Arg(path)});
-    EXPECT_EQ(run.status, 1);
-    // The dialog shows the text in the error pane and in a box: both are printed.
+    EXPECT_EQ(run.status, 4);
+    // The dialog shows the text in the error pane and in a box: the box's is marked.
     const std::vector<std::string> lines = run.Lines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "第一次校验错误！"), 2) << run.out;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "第一次校验错误！"), 1) << run.out;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Message: 第一次校验错误！"), 1) << run.out;
 }
 
 TEST_F(CliWriterTest, ConfigureWithoutAWriterSaysSoAndFails) {
     const std::string ctl = PackedControlFile();
     const CliRun run = RunCli({"configure", ctl});
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(run.Printed("USB未连接")) << run.out;
 }
 
@@ -232,6 +236,142 @@ TEST_F(CliWriterTest, ArgumentsThatCannotBeUsedExitWithTwo) {
     EXPECT_EQ(usage.status, 2);
     EXPECT_NE(usage.err.find("unknown command"), std::string::npos);
     EXPECT_TRUE(usage.out.empty());
+}
+
+TEST_F(CliWriterTest, EachExitClass) {
+    const std::string ctl = PackedControlFile();
+    dir.Write(L"broken.ctl", std::vector<uint8_t>(34718, 0x11));
+    const std::vector<std::string> sim = {"--simulate", "--sim-clock", "virtual"};
+    auto with = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), sim.begin(), sim.end());
+        return args;
+    };
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {with({"configure", ctl}), 0},
+        {with({"configure", ctl, "--sim-fault", "silent:DownData"}), 1},
+        {with({"configure", ctl, "--mode", "seven"}), 2},
+        {{"configure", ctl}, 3},  // the real backend: no writer attached
+        {with({"configure", Path(L"broken.ctl")}), 4},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.args);
+        EXPECT_EQ(run.status, c.status) << run.out << run.err;
+    }
+}
+
+TEST_F(CliWriterTest, VerbosityChoosesWhatIsPrinted) {
+    const std::string ctl = PackedControlFile();
+    std::vector<uint8_t> image(1024, 0x5A);
+    dir.Write(L"fw.txt", vantrel::BuildIntelHex(image));
+    ASSERT_EQ(RunCli({"seal", Path(L"fw.txt"), "-o", Path(L"fw.hex")}).status, 0);
+    const std::string hex = Path(L"fw.hex");
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> lines;  // all of them, or with -v a part in order
+    } cases[] = {
+        {{"configure", ctl, "-q"}, {"Message: 烧录器配置成功！", "M+O+E：ABCD", "MEMORY：TEST"}},
+        {{"configure", ctl, "--sim-fault", "refuse:DownSN", "-q"},
+         {"Message: Error：DownSN", "Message: 烧录器配置失败！"}},
+        {{"upgrade", hex, "-q"}, {"系统复位完成!"}},
+        {{"upgrade", hex, "--sim-fault", "badsum:0", "-q"}, {"CheckSum验证失败!"}},
+        {{"status", "--sim-boot", "-q"}, {"boot connect"}},
+        {{"configure", ctl, "-v", "--sim-fault", "silent:DownPass"},
+         {"step: QueryWriterLevel (ask the writer for its level)", "step: ConnectWriter",
+          "step: DownIC", "step: DownEE", "step: DownIC", "step: DownSN", "step: DownPass",
+          "Message: ERROR: Read fail!"}},
+        {{"upgrade", hex, "-v"},
+         {"step: EnterLdrom (restart the writer into its boot loader)",
+          "警告: 固件更新，不要断开usb连接！",
+          "step: QueryBootLoader (ask whether the boot loader runs)",
+          "step: EraseApromPage (erase the 136 APROM pages)",
+          "step: ProgramApromPage (program and verify the 136 APROM pages)",
+          "step: SystemReset (restart the writer into its application)", "系统复位完成!"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--simulate", "--sim-clock", "virtual"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun run = RunCli(args);
+        if (c.args.back() == "-q") {
+            EXPECT_EQ(run.Lines(), c.lines) << run.out;
+            continue;
+        }
+        std::vector<std::string> seen;
+        for (const std::string& line : run.Lines()) {
+            if (std::find(c.lines.begin(), c.lines.end(), line) != c.lines.end()) {
+                seen.push_back(line);
+            }
+        }
+        EXPECT_EQ(seen, c.lines) << run.out;
+    }
+}
+
+TEST_F(CliWriterTest, AModeThatNeverReachesTheWriterIsSaid) {
+    const std::string ctl = PackedControlFile();
+    const CliRun run = RunCli({"--simulate", "--sim-clock", "virtual", "--sim-level", "0x02FFFFFF",
+                               "configure", ctl, "--mode", "five"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("--mode five was not sent"), std::string::npos) << run.err;
+    // Asked and answered: nothing to say.
+    EXPECT_EQ(
+        RunCli({"--simulate", "--sim-clock", "virtual", "configure", ctl, "--mode", "five"}).err,
+        "");
+}
+
+TEST_F(CliWriterTest, AWriteThatFailsFailsTheRun) {
+    const std::string ctl = PackedControlFile();
+    const CliRun out = RunCliTo({"inspect", "--json", ctl}, "/dev/full");
+    EXPECT_EQ(out.status, 2);
+    EXPECT_NE(out.err.find("cannot write the standard output: No space left on device"),
+              std::string::npos)
+        << out.err;
+    const CliRun trace = RunCli(
+        {"--simulate", "--sim-clock", "virtual", "status", "--sim-boot", "--trace", "/dev/full"});
+    EXPECT_EQ(trace.status, 2);
+    EXPECT_NE(trace.err.find("cannot write the trace file '/dev/full': No space left on device"),
+              std::string::npos)
+        << trace.err;
+    // Every "cannot ..." names the system's reason.
+    dir.Write(L"d.json", std::string(kWriterDescription));
+    const std::vector<std::vector<std::string>> unusable = {
+        {"--simulate", "--trace", Path(L"no/such/folder/t.txt"), "status"},
+        {"inspect", Path(L"missing.ctl")},
+        {"--simulate", "configure", Path(L"missing.ctl")},
+        {"pack", Path(L"d.json"), "-o", Path(L"no/such/folder/x.ctl")},
+    };
+    for (const auto& args : unusable) {
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_NE(run.err.find("': No such file or directory"), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(CliWriterTest, AnInterruptedUpgradeSaysWhereTheWriterWasLeft) {
+    std::vector<uint8_t> image(4096, 0x5A);
+    dir.Write(L"fw.txt", vantrel::BuildIntelHex(image));
+    ASSERT_EQ(RunCli({"seal", Path(L"fw.txt"), "-o", Path(L"fw.hex")}).status, 0);
+    // In real time the third page's checksum is never answered: once its command
+    // is in the trace the run waits there, until it is interrupted.
+    RunningCli running({"--simulate", "--sim-boot", "--sim-fault", "silent:ReadApromChecksum#3",
+                        "--trace", Path(L"trace.txt"), "upgrade", Path(L"fw.hex")});
+    const std::string thirdChecksum = "OUT boot 05040100010002000004";
+    std::string trace;
+    for (int i = 0; i < 5000 && trace.find(thirdChecksum) == std::string::npos; ++i) {
+        usleep(1000);
+        const std::vector<uint8_t> bytes = ReadWholeFile(dir.File(L"trace.txt"));
+        trace.assign(bytes.begin(), bytes.end());
+    }
+    running.Signal(SIGINT);
+    const CliRun run = running.Wait();
+    EXPECT_EQ(run.status, 130);
+    EXPECT_EQ(run.err,
+              "vantrel-cli: interrupted: the writer is left in its boot loader with its firmware "
+              "programmed up to page 3 of 136: run upgrade again\n");
+    const std::vector<uint8_t> bytes = ReadWholeFile(dir.File(L"trace.txt"));
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.back(), '\n');
 }
 
 TEST_F(CliWriterTest, HelpAndVersion) {

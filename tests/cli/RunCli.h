@@ -19,6 +19,25 @@ struct CliRun {
 
 // Standard input comes from `input` (a path), /dev/null unless given.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "/dev/null");
+// The same with standard output sent to `stdoutPath` (such as /dev/full); `out`
+// stays empty.
+CliRun RunCliTo(const std::vector<std::string>& args, const std::string& stdoutPath);
+
+// A run that goes on while the test looks at it (to interrupt it).
+class RunningCli {
+public:
+    explicit RunningCli(const std::vector<std::string>& args);
+    ~RunningCli();
+    // Sends a signal to it.
+    void Signal(int signal);
+    // Waits for its end and collects what it printed.
+    CliRun Wait();
+
+private:
+    int m_pid = -1;
+    std::string m_outPath;
+    std::string m_errPath;
+};
 
 // The bytes of a wide path, as the CLI takes its arguments on Linux.
 std::string Arg(const std::wstring& path);

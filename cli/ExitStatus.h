@@ -1,0 +1,17 @@
+#pragma once
+// The exit statuses of vantrel-cli, on which scripts rely.
+
+namespace vantrel::cli {
+
+constexpr int kExitOk = 0;
+// The job failed on the writer: a refusal, no answer, a wrong checksum, a writer
+// that did not come back.
+constexpr int kExitFailed = 1;
+// A usage error, or an argument that cannot be read or written.
+constexpr int kExitUsage = 2;
+// No writer was found, or it cannot be opened.
+constexpr int kExitNoWriter = 3;
+// A file was refused by its own checks before the writer was touched.
+constexpr int kExitFileRefused = 4;
+
+}  // namespace vantrel::cli

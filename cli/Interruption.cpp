@@ -1,0 +1,192 @@
+#include "cli/Interruption.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include "upgrade/FirmwareImage.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vantrel::cli {
+
+namespace {
+
+enum Place : int {
+    kUntouched,
+    kConfiguring,
+    kConfigured,
+    kEnteringBootLoader,
+    kInBootLoader,
+    kErasing,
+    kProgramming,
+    kReset,
+};
+
+std::atomic<int> g_place{kUntouched};
+std::atomic<int> g_page{0};
+std::atomic<const char*> g_step{""};
+std::atomic<bool> g_barOpen{false};
+
+bool Is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
+
+// Appends to a fixed buffer, always leaving it terminated.
+class Text {
+public:
+    Text(char* buffer, size_t size) : m_buffer(buffer), m_size(size) {
+        if (m_size > 0) m_buffer[0] = '\0';
+    }
+    Text& operator<<(const char* text) {
+        while (*text != '\0' && m_length + 1 < m_size) m_buffer[m_length++] = *text++;
+        if (m_size > 0) m_buffer[m_length] = '\0';
+        return *this;
+    }
+    Text& operator<<(int number) {
+        char digits[12];
+        int n = 0;
+        unsigned value = number < 0 ? 0u : static_cast<unsigned>(number);
+        do {
+            digits[n++] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value != 0 && n < 11);
+        char text[12];
+        for (int i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
+        text[n] = '\0';
+        return *this << static_cast<const char*>(text);
+    }
+    size_t Length() const { return m_length; }
+
+private:
+    char* m_buffer;
+    size_t m_size;
+    size_t m_length = 0;
+};
+
+void SayAndExit() {
+    char line[256];
+    Text text(line, sizeof line - 1);
+    if (g_barOpen.load()) text << "\n";
+    text << "vantrel-cli: interrupted: ";
+    DescribeWhereTheWriterIs(line + text.Length(), sizeof line - 1 - text.Length());
+    size_t length = std::strlen(line);
+    line[length++] = '\n';
+#ifdef _WIN32
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
+    ExitProcess(kInterruptedStatus);
+#else
+    const ssize_t ignored = write(STDERR_FILENO, line, length);
+    (void)ignored;
+    _exit(kInterruptedStatus);
+#endif
+}
+
+#ifdef _WIN32
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+        return FALSE;
+    }
+    SayAndExit();
+    return TRUE;
+}
+#else
+void OnSignal(int) { SayAndExit(); }
+#endif
+
+}  // namespace
+
+void InstallInterruptHandlers() {
+    static std::atomic<bool> installed{false};
+    if (installed.exchange(true)) return;
+#ifdef _WIN32
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+#else
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // Output into a pipe whose reader went away must not end an upgrade half-way:
+    // the write fails instead (and the run's status says so at the end).
+    signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void NoteWriterCommand(const WireCommand& command) {
+    if (command.name == nullptr) return;
+    const char* name = command.name;
+    const int place = g_place.load();
+    int next = place;
+    if (Is(name, "QueryWriterLevel")) {
+        // A question only.
+    } else if (Is(name, "DisConnectWriter")) {
+        next = kConfigured;
+    } else if (!command.boot && !Is(name, "EnterLdrom")) {
+        next = kConfiguring;
+    } else if (Is(name, "EnterLdrom")) {
+        next = kEnteringBootLoader;
+    } else if (Is(name, "QueryBootLoader")) {
+        if (place < kInBootLoader) next = kInBootLoader;
+    } else if (Is(name, "EraseApromPage")) {
+        next = kErasing;
+    } else if (Is(name, "ProgramApromPage") || Is(name, "ReadApromChecksum")) {
+        next = kProgramming;
+    } else if (Is(name, "SystemReset")) {
+        next = kReset;
+    }
+    if (command.page >= 0) g_page = command.page;
+    g_step = name;
+    g_place = next;
+}
+
+void NoteBarOpen(bool open) { g_barOpen = open; }
+
+size_t DescribeWhereTheWriterIs(char* buffer, size_t size) {
+    Text text(buffer, size);
+    const int pages = static_cast<int>(kPageCount);
+    switch (g_place.load()) {
+        case kUntouched:
+            text << "nothing was changed on the writer";
+            break;
+        case kConfiguring:
+            text << "the writer is left with its configuration sent only up to " << g_step.load()
+                 << ": run configure again";
+            break;
+        case kConfigured:
+            text << "the writer had received its whole configuration";
+            break;
+        case kEnteringBootLoader:
+            text << "the writer is left restarting into its boot loader: run upgrade again";
+            break;
+        case kInBootLoader:
+            text << "the writer is left in its boot loader: run upgrade again";
+            break;
+        case kErasing:
+            text << "the writer is left in its boot loader with its firmware erased up to page "
+                 << g_page.load() + 1 << " of " << pages << ": run upgrade again";
+            break;
+        case kProgramming:
+            text << "the writer is left in its boot loader with its firmware programmed up to "
+                    "page "
+                 << g_page.load() + 1 << " of " << pages << ": run upgrade again";
+            break;
+        default:
+            text << "the writer was reset into its new firmware";
+            break;
+    }
+    return text.Length();
+}
+
+void ResetWriterWhereabouts() {
+    g_place = kUntouched;
+    g_page = 0;
+    g_step = "";
+    g_barOpen = false;
+}
+
+}  // namespace vantrel::cli

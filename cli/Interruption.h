@@ -1,0 +1,32 @@
+#pragma once
+// Ctrl-C, Ctrl-Break and SIGTERM: the run stops at once, as an interrupted program
+// does, but first says in one line on standard error where the writer was left
+// ("the writer is left in its boot loader ...: run upgrade again"), and exits 130.
+// Where the writer stands is kept from the commands written to it; the handler
+// reads it without locks or allocation.
+
+#include <cstddef>
+
+#include "cli/WireSteps.h"
+
+namespace vantrel::cli {
+
+constexpr int kInterruptedStatus = 130;
+
+// Installs the handlers (once).
+void InstallInterruptHandlers();
+
+// A command is about to be written to the writer.
+void NoteWriterCommand(const WireCommand& command);
+// Whether a progress bar line is open on standard error (the handler's line then
+// starts on a fresh line).
+void NoteBarOpen(bool open);
+
+// The sentence for the present state, without a line end, in `buffer`
+// (async-signal-safe). Returns its length.
+size_t DescribeWhereTheWriterIs(char* buffer, size_t size);
+
+// Back to the state of a fresh run (for tests).
+void ResetWriterWhereabouts();
+
+}  // namespace vantrel::cli
