@@ -61,6 +61,20 @@ bool Replace(const std::wstring& from, const std::wstring& to) {
 
 void Remove(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
 
+// A folder or a device (NUL, COM1) at the output name is never replaced.
+bool Replaceable(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    HANDLE file =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    const bool disk = ::GetFileType(file) == FILE_TYPE_DISK;
+    ::CloseHandle(file);
+    return disk;
+}
+
 bool Identity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
     HANDLE file =
         ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -94,6 +108,14 @@ bool Replace(const std::wstring& from, const std::wstring& to) {
 }
 
 void Remove(const std::wstring& path) { ::unlink(ToNativeBytes(path).c_str()); }
+
+// Only a regular file or a link at the output name is replaced: renaming over a
+// device node, a FIFO or a socket (pack -o /dev/null as root) would remove it.
+bool Replaceable(const std::wstring& path) {
+    struct stat info = {};
+    if (::lstat(ToNativeBytes(path).c_str(), &info) != 0) return true;  // the write will say why
+    return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
+}
 
 #endif
 
@@ -129,6 +151,10 @@ bool ReadInputFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::w
 
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
                     std::wstring* problem) {
+    if (!Replaceable(path)) {
+        if (problem != nullptr) *problem = L"not a regular file";
+        return false;
+    }
     const std::wstring temporary = TemporaryBeside(path);
     if (WriteNew(temporary, bytes) && Replace(temporary, path)) return true;
     const unsigned long error = LastSystemError();

@@ -21,7 +21,8 @@ bool ReadInputFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::w
 
 // Writes the bytes to a new file in the same folder and renames it over `path`, so
 // that `path` holds either what it held before or all of the new bytes, and a link
-// at `path` is replaced rather than followed. False when that failed, with the
+// at `path` is replaced rather than followed. Anything else already at `path` (a
+// folder, a device, a FIFO) is left alone and refused. False when that failed, with the
 // system's reason in `problem` when given; nothing is left behind then.
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
                     std::wstring* problem = nullptr);

@@ -132,6 +132,18 @@ TEST_F(CliFirmwareTest, SealRefusesWhatTheUpgradeRefusesAndWritesSafely) {
     EXPECT_EQ(RunCli({"seal", Path(L"good.txt"), "-o", Path(L"same.txt")}).status, 2);
     EXPECT_EQ(RunCli({"pack", Path(L"good.txt"), "-o", Path(L"good.txt")}).status, 2);
     EXPECT_EQ(ReadWholeFile(dir.File(L"good.txt")).size(), sizeof kGood - 3);
+
+    // A FIFO or a folder at the output name is refused, never renamed over.
+    ASSERT_EQ(mkfifo(Path(L"out.fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(Path(L"out.dir").c_str(), 0700), 0);
+    for (const wchar_t* output : {L"out.fifo", L"out.dir"}) {
+        const CliRun run = RunCli({"seal", Path(L"good.txt"), "-o", Path(output)});
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+    }
+    struct stat info = {};
+    ASSERT_EQ(lstat(Path(L"out.fifo").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_F(CliFirmwareTest, FileArgumentsAreReadOnceAndOnlyWhenRegular) {
