@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -67,6 +69,33 @@ HidrawPlatform::HidrawPlatform() : m_directory(std::make_unique<UdevHidrawDirect
 HidrawPlatform::HidrawPlatform(std::unique_ptr<IHidrawDirectory> directory)
     : m_directory(std::move(directory)) {}
 
+HidrawPlatform::~HidrawPlatform() {
+    for (const auto& [path, fd] : m_held) ::close(fd);
+}
+
+void HidrawPlatform::Hold(const std::wstring& path, int openedFd) {
+    // Only device nodes: a FIFO (as in the tests) would lose data to a second reader.
+    struct stat status;
+    if (::fstat(openedFd, &status) != 0 || !S_ISCHR(status.st_mode)) return;
+    std::lock_guard<std::mutex> lock(m_heldMutex);
+    if (m_held.count(path) != 0) return;
+    const HidHandle held = OpenNode(path, O_RDONLY);
+    if (held != kInvalidHidHandle) m_held.emplace(path, static_cast<int>(held));
+}
+
+void HidrawPlatform::ReleaseGone(const std::vector<std::wstring>& present) {
+    std::lock_guard<std::mutex> lock(m_heldMutex);
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (std::find(present.begin(), present.end(), it->first) == present.end()) {
+            // Also frees the node's number, which the kernel keeps while a file is open.
+            ::close(it->second);
+            it = m_held.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 bool HidrawPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
     paths.clear();
     std::lock_guard<std::mutex> lock(m_nodesMutex);
@@ -76,6 +105,7 @@ bool HidrawPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
     }
     for (const HidrawNode& node : m_nodes)
         paths.push_back(InterfaceName(node.syspath, node.devnode));
+    ReleaseGone(paths);
     return true;
 }
 
@@ -115,7 +145,11 @@ bool HidrawPlatform::InterfaceLocation(const std::wstring& path, std::wstring& l
     return true;
 }
 
-HidHandle HidrawPlatform::OpenForRead(const std::wstring& path) { return OpenNode(path, O_RDONLY); }
+HidHandle HidrawPlatform::OpenForRead(const std::wstring& path) {
+    const HidHandle handle = OpenNode(path, O_RDONLY);
+    if (handle != kInvalidHidHandle) Hold(path, static_cast<int>(handle));
+    return handle;
+}
 
 HidHandle HidrawPlatform::OpenForWrite(const std::wstring& path) {
     return OpenNode(path, O_WRONLY);

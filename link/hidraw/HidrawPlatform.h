@@ -9,6 +9,7 @@
 // report id; reads put the report id 0 in front, so that a read delivers what the
 // same read delivers on Windows (report id, then the report's bytes).
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +31,9 @@ public:
     // With libudev's view of the running system.
     HidrawPlatform();
     explicit HidrawPlatform(std::unique_ptr<IHidrawDirectory> directory);
+    ~HidrawPlatform() override;
+    HidrawPlatform(const HidrawPlatform&) = delete;
+    HidrawPlatform& operator=(const HidrawPlatform&) = delete;
 
     bool EnumerateInterfaces(std::vector<std::wstring>& paths) override;
     bool QueryAttributes(const std::wstring& path, HidAttributes& attributes) override;
@@ -50,12 +54,25 @@ public:
 
 private:
     bool FindNode(const std::wstring& path, HidrawNode& node);
+    // Keeps a file open on the device node of `path` (see m_held).
+    void Hold(const std::wstring& path, int openedFd);
+    // Closes the held files of nodes that are not in `present`.
+    void ReleaseGone(const std::vector<std::wstring>& present);
 
     std::unique_ptr<IHidrawDirectory> m_directory;
     // The nodes as of the last enumeration. The lock lets a notification source on
     // another thread enumerate while a job uses the link.
     std::mutex m_nodesMutex;
     std::vector<HidrawNode> m_nodes;
+    // usbhid starts polling a device when the first file on it opens, and then
+    // waits 50 ms before it lets input through; when the last one closes it stops.
+    // Every transaction opens and closes the node, so each would pay that wait. The
+    // platform keeps one read file open on each device node it has opened, until
+    // the node is no longer listed; the device is then polled all the time, as
+    // Windows' HID driver does, and only the first transaction waits. Reports that
+    // arrive between transactions fill that file's buffer, never a transaction's.
+    std::mutex m_heldMutex;
+    std::map<std::wstring, int> m_held;
 };
 
 }  // namespace vantrel::hidraw

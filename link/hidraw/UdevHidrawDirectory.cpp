@@ -1,8 +1,11 @@
 #include "link/hidraw/UdevHidrawDirectory.h"
 
+#include <dirent.h>
 #include <libudev.h>
+#include <limits.h>
+#include <stdlib.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <memory>
 
 #include "link/hidraw/HidrawNames.h"
@@ -11,9 +14,7 @@ namespace vantrel::hidraw {
 
 namespace {
 
-struct UdevUnref {
-    void operator()(udev* u) const { udev_unref(u); }
-    void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
+struct UdevDeviceUnref {
     void operator()(udev_device* d) const { udev_device_unref(d); }
 };
 
@@ -21,48 +22,62 @@ std::string Text(const char* value) { return value ? std::string(value) : std::s
 
 }  // namespace
 
+UdevHidrawDirectory::UdevHidrawDirectory(std::string classDir)
+    : m_classDir(std::move(classDir)), m_udev(udev_new()) {}
+
+UdevHidrawDirectory::~UdevHidrawDirectory() {
+    if (m_udev != nullptr) udev_unref(m_udev);
+}
+
+bool UdevHidrawDirectory::Resolve(const std::string& syspath, HidrawNode& node) {
+    std::unique_ptr<udev_device, UdevDeviceUnref> device(
+        udev_device_new_from_syspath(m_udev, syspath.c_str()));
+    if (!device) return false;
+    node = HidrawNode{};
+    node.syspath = Text(udev_device_get_syspath(device.get()));
+    node.devnode = Text(udev_device_get_devnode(device.get()));
+    if (node.devnode.empty()) return false;
+
+    // Parents belong to the child device: no unref.
+    if (udev_device* hid =
+            udev_device_get_parent_with_subsystem_devtype(device.get(), "hid", nullptr)) {
+        node.hasIds = ParseHidId(Text(udev_device_get_property_value(hid, "HID_ID")), node.vendorId,
+                                 node.productId);
+    }
+    if (udev_device* usb =
+            udev_device_get_parent_with_subsystem_devtype(device.get(), "usb", "usb_device")) {
+        if (!node.hasIds) {
+            node.hasIds =
+                ParseHex16(Text(udev_device_get_sysattr_value(usb, "idVendor")), node.vendorId) &&
+                ParseHex16(Text(udev_device_get_sysattr_value(usb, "idProduct")), node.productId);
+        }
+        uint16_t version = 0;
+        if (ParseHex16(Text(udev_device_get_sysattr_value(usb, "bcdDevice")), version))
+            node.versionNumber = version;
+        node.usbLocation = Text(udev_device_get_sysname(usb));
+    }
+    return true;
+}
+
 bool UdevHidrawDirectory::List(std::vector<HidrawNode>& nodes) {
     nodes.clear();
-    std::unique_ptr<udev, UdevUnref> context(udev_new());
-    if (!context) return false;
-    std::unique_ptr<udev_enumerate, UdevUnref> enumeration(udev_enumerate_new(context.get()));
-    if (!enumeration || udev_enumerate_add_match_subsystem(enumeration.get(), "hidraw") < 0 ||
-        udev_enumerate_scan_devices(enumeration.get()) < 0) {
-        return false;
-    }
-    udev_list_entry* entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumeration.get())) {
-        std::unique_ptr<udev_device, UdevUnref> device(
-            udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
-        if (!device) continue;
-        HidrawNode node;
-        node.syspath = Text(udev_device_get_syspath(device.get()));
-        node.devnode = Text(udev_device_get_devnode(device.get()));
-        if (node.devnode.empty()) continue;
-
-        // Parents belong to the child device: no unref.
-        if (udev_device* hid =
-                udev_device_get_parent_with_subsystem_devtype(device.get(), "hid", nullptr)) {
-            node.hasIds = ParseHidId(Text(udev_device_get_property_value(hid, "HID_ID")),
-                                     node.vendorId, node.productId);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_udev == nullptr) return false;
+    std::vector<std::string> syspaths;
+    if (DIR* dir = ::opendir(m_classDir.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            if (entry->d_name[0] == '.') continue;
+            char resolved[PATH_MAX];
+            const std::string link = m_classDir + "/" + entry->d_name;
+            if (::realpath(link.c_str(), resolved) != nullptr) syspaths.emplace_back(resolved);
         }
-        if (udev_device* usb =
-                udev_device_get_parent_with_subsystem_devtype(device.get(), "usb", "usb_device")) {
-            if (!node.hasIds) {
-                node.hasIds = ParseHex16(Text(udev_device_get_sysattr_value(usb, "idVendor")),
-                                         node.vendorId) &&
-                              ParseHex16(Text(udev_device_get_sysattr_value(usb, "idProduct")),
-                                         node.productId);
-            }
-            uint16_t version = 0;
-            if (ParseHex16(Text(udev_device_get_sysattr_value(usb, "bcdDevice")), version))
-                node.versionNumber = version;
-            node.usbLocation = Text(udev_device_get_sysname(usb));
-        }
-        nodes.push_back(std::move(node));
+        ::closedir(dir);
+    } else if (errno != ENOENT) {
+        return false;  // no hidraw driver at all is no node, not a failure
     }
-    std::sort(nodes.begin(), nodes.end(),
-              [](const HidrawNode& a, const HidrawNode& b) { return a.syspath < b.syspath; });
+    nodes = m_cache.Nodes(
+        std::move(syspaths),
+        [this](const std::string& syspath, HidrawNode& node) { return Resolve(syspath, node); });
     return true;
 }
 
