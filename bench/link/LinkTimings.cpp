@@ -19,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/Clock.h"
@@ -85,6 +86,10 @@ bool Restart(CHidDevice& device, uint32_t from, uint8_t family, uint32_t word, u
     }
     measure.ms.push_back(MsSince(start));
     device.Close();
+    // A writer does not restart again the moment it has come up; neither does this
+    // one, so that the system's device handling (udev, Wine's HID bus) has settled
+    // before the next restart.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
     return true;
 }
 

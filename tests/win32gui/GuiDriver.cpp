@@ -19,6 +19,7 @@
 
 #include <string>
 
+#include "tests/win32gui/Probe.h"
 #include "tests/win32gui/Report.h"
 #include "tests/win32gui/Samples.h"
 #include "tests/win32gui/Scenarios.h"
@@ -80,8 +81,7 @@ int wmain(int argc, wchar_t** argv) {
 
     if (realWriter) {
         // Emulated USB under Wine: an upgrade takes minutes, a restart many seconds.
-        setup.jobTimeoutMs = 900000;
-        setup.arrivalTimeoutMs = 120000;
+        gui::SetPatience(10);
         gui::RunRealWriterSession(setup, report);
     } else {
         gui::RunSimulatedWriterSession(setup, report);

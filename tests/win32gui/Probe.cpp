@@ -86,7 +86,7 @@ std::wstring Target::StatusPaneText(HWND statusBar, int pane) const {
     DWORD_PTR answer = 0;
     if (!::SendMessageTimeoutW(statusBar, SB_GETTEXTW, pane,
                                reinterpret_cast<LPARAM>(buffer.Address()), SMTO_ABORTIFHUNG,
-                               kAnswerTimeoutMs, &answer))
+                               Patient(kAnswerTimeoutMs), &answer))
         return L"<no answer>";
     std::wstring text(length + 1, L'\0');
     if (!buffer.Read(0, text.data(), text.size() * sizeof(wchar_t))) return L"<unreadable>";
@@ -110,7 +110,7 @@ std::wstring Target::ToolTipText(HWND toolTip, HWND owner, HWND tool) const {
     DWORD_PTR answer = 0;
     if (!::SendMessageTimeoutW(toolTip, TTM_GETTEXTW, kTextChars,
                                reinterpret_cast<LPARAM>(buffer.Address()), SMTO_ABORTIFHUNG,
-                               kAnswerTimeoutMs, &answer))
+                               Patient(kAnswerTimeoutMs), &answer))
         return L"<no answer>";
     wchar_t text[kTextChars] = {};
     if (!buffer.Read(textOffset, text, sizeof(text))) return L"<unreadable>";
@@ -134,7 +134,7 @@ std::wstring WindowText(HWND window) {
     DWORD_PTR copied = 0;
     if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(),
                                reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                               kAnswerTimeoutMs, &copied))
+                               Patient(kAnswerTimeoutMs), &copied))
         return L"<no answer>";
     text.resize(copied);
     return text;
@@ -195,7 +195,7 @@ std::wstring ClipboardText() {
 LRESULT Query(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok) {
     DWORD_PTR answer = 0;
     const bool answered = ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
-                                                kAnswerTimeoutMs, &answer) != 0;
+                                                Patient(kAnswerTimeoutMs), &answer) != 0;
     if (ok) *ok = answered;
     return static_cast<LRESULT>(answer);
 }
@@ -222,11 +222,19 @@ void PressKey(HWND window, WORD virtualKey) {
 void TypeText(HWND edit, const std::wstring& text) {
     DWORD_PTR answer = 0;
     ::SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                          SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer);
+                          SMTO_ABORTIFHUNG, Patient(kAnswerTimeoutMs), &answer);
 }
 
+namespace {
+DWORD g_patience = 1;
+}  // namespace
+
+void SetPatience(DWORD factor) { g_patience = factor < 1 ? 1 : factor; }
+
+DWORD Patient(DWORD timeoutMs) { return timeoutMs * g_patience; }
+
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    const ULONGLONG end = ::GetTickCount64() + Patient(timeoutMs);
     for (;;) {
         if (condition()) return true;
         if (::GetTickCount64() >= end) return false;

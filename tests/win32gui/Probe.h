@@ -72,4 +72,9 @@ void TypeText(HWND edit, const std::wstring& text);
 // Polls `condition` every 50 ms until it holds or `timeoutMs` has passed.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 
+// Every wait of the driver is this many times as long (1 unless set): a writer on
+// an emulated USB stack under Wine is many times slower than the simulated one.
+void SetPatience(DWORD factor);
+DWORD Patient(DWORD timeoutMs);
+
 }  // namespace gui

@@ -23,6 +23,7 @@ constexpr int kSixWire = 1020;
 constexpr int kFiveWire = 1021;
 
 constexpr DWORD kBoxTimeoutMs = 20000;
+constexpr DWORD kJobTimeoutMs = 90000;
 constexpr DWORD kExitTimeoutMs = 10000;
 
 void Step(const std::wstring& title) { Say(L"-- " + title); }
@@ -194,7 +195,7 @@ void Configure(Session& tool, Report& report, const Setup& setup) {
     Click(tool.Item(kConfigure));
     AnswerFiveWire(tool, report, setup);
 
-    HWND box = tool.WaitForDialog(L"Message", setup.jobTimeoutMs);
+    HWND box = tool.WaitForDialog(L"Message", kJobTimeoutMs);
     if (!report.Expect(box != nullptr, L"a \"Message\" box reports the outcome")) {
         tool.DumpWindows();
         return;
@@ -249,11 +250,11 @@ void Upgrade(Session& tool, Report& report, const Setup& setup) {
             }
             return tool.Pane(2) == L"系统复位完成!";
         },
-        setup.jobTimeoutMs);
+        kJobTimeoutMs);
     report.ExpectText(tool.Pane(2), L"系统复位完成!", L"pane 2 after the upgrade");
     // The progress bar follows the last text.
     if (done) report.Expect(WaitFor([&] { return tool.Progress() == 100; }, 5000), L"progress 100");
-    tool.WaitForPane(1, L"writer connect", setup.arrivalTimeoutMs);
+    tool.WaitForPane(1, L"writer connect", kBoxTimeoutMs);
     const std::wstring intermediate = setup.samples.firmwareFile + L".hex";
     report.Expect(::GetFileAttributesW(intermediate.c_str()) == INVALID_FILE_ATTRIBUTES,
                   L"the intermediate file is gone");

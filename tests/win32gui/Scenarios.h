@@ -1,8 +1,6 @@
 #pragma once
 // The operator's sessions with the dialog tool that the driver plays through.
 
-#include <windows.h>
-
 #include <string>
 
 #include "tests/win32gui/Report.h"
@@ -15,10 +13,6 @@ struct Setup {
     std::wstring realTool;       // Vantrel.exe (the system's HID backend)
     std::wstring screenshots;    // folder for the .bmp screenshots
     Samples samples;
-    // How long a job may take, and how long the dialog may take to show a writer
-    // that restarts: a real writer under emulation is much slower than the simulated one.
-    DWORD jobTimeoutMs = 90000;
-    DWORD arrivalTimeoutMs = 20000;
 };
 
 // VantrelSim.exe: start-up, Enter, a configuration with the programming-mode

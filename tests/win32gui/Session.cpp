@@ -77,7 +77,7 @@ bool Session::Launch(const std::wstring& exe) {
         return false;
     }
     m_target = std::make_unique<Target>(m_process.dwProcessId, m_process.hProcess);
-    ::WaitForInputIdle(m_process.hProcess, kStartTimeoutMs);
+    ::WaitForInputIdle(m_process.hProcess, Patient(kStartTimeoutMs));
     WaitFor([&] { return (m_main = m_target->FindWindowTitled(L"#32770", kMainTitle)) != nullptr; },
             kStartTimeoutMs);
     if (!m_main) {
@@ -206,7 +206,8 @@ bool Session::CloseMessageBox(HWND box) {
 
 ExitOutcome Session::WaitForEnd(DWORD timeoutMs) {
     ExitOutcome outcome;
-    if (::WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) return outcome;
+    if (::WaitForSingleObject(m_process.hProcess, Patient(timeoutMs)) != WAIT_OBJECT_0)
+        return outcome;
     outcome.ended = true;
     ::GetExitCodeProcess(m_process.hProcess, &outcome.exitCode);
     for (HANDLE thread : m_threads) {
