@@ -55,7 +55,7 @@ run --simulate status
 expect "simulated writer found" 0 "writer connect"
 
 run status
-expect "no real writer" 1 "writer unconnect"
+expect "no real writer" 3 "writer unconnect"
 
 run --version
 expect "version" 0 "vantrel-cli 1.1.0.0"
