@@ -234,7 +234,13 @@ public:
           m_view(view),
           m_recorder(m_view),
           m_core(m_recorder, m_clock, platform) {
-        m_view.SetPumpHook([this] { m_turns.AwaitTurn(); });
+        // The upgrade's wait for the boot loader pumps in a tight loop: one pass of
+        // the loop per millisecond is prompt enough and keeps the wait from flooding
+        // the system (under Wine, its server) with device-list requests.
+        m_view.SetPumpHook([this] {
+            m_turns.AwaitTurn();
+            m_clock.Sleep(1);
+        });
     }
 
     ~WriterSession() { Stop(); }

@@ -24,6 +24,12 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+std::wstring Folded(const std::wstring& text) {
+    std::wstring folded(text);
+    for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(c));
+    return folded;
+}
+
 bool IsWriterInterface(IHidPlatform& platform, const std::wstring& path, uint16_t& version) {
     HidAttributes attributes;
     if (!platform.QueryAttributes(path, attributes)) return false;
@@ -42,26 +48,76 @@ std::wstring SelectingPlatform::Location() {
     return m_location;
 }
 
-bool SelectingPlatform::Accepts(const std::wstring& path) {
+bool SelectingPlatform::Accepts(const std::wstring& path) { return Accepts(path, nullptr); }
+
+bool SelectingPlatform::Accepts(const std::wstring& path, const std::vector<std::wstring>* listed) {
     std::wstring location;
     const bool known = m_inner.InterfaceLocation(path, location);
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     if (known) {
         m_locationByPath[path] = location;
     } else {
         auto it = m_locationByPath.find(path);
         if (it != m_locationByPath.end()) location = it->second;
     }
+    if (location.empty()) {
+        lock.unlock();
+        return AcceptsUnlocated(path, listed);
+    }
     if (m_location.empty()) {
         // Chosen by its location, or by this very path: from now on the writer is
         // followed by the location of that path.
-        if (!location.empty() && (SameText(location, m_selector) || SameText(path, m_selector))) {
+        if (SameText(location, m_selector) || SameText(path, m_selector)) {
             m_location = location;
             return true;
         }
-        return SameText(path, m_selector);
+        return false;
     }
-    return location.empty() ? SameText(path, m_selector) : SameText(location, m_location);
+    return SameText(location, m_location);
+}
+
+bool SelectingPlatform::AcceptsUnlocated(const std::wstring& path,
+                                         const std::vector<std::wstring>* listed) {
+    const std::wstring key = Folded(path);
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_chosenPaths.count(key) != 0) return true;
+        if (m_otherPaths.count(key) != 0) return false;
+        if (SameText(path, m_selector)) {
+            m_chosenPaths.insert(key);
+            return true;
+        }
+        // Seen before the chosen writer was, or once that is followed by its
+        // location: another device's.
+        if (m_chosenPaths.empty() || !m_location.empty()) {
+            m_otherPaths.insert(key);
+            return false;
+        }
+    }
+    // A path never seen before: the chosen writer in its other mode when it is a
+    // writer's interface and none of the chosen writer's paths is listed now.
+    uint16_t version = 0;
+    if (!IsWriterInterface(m_inner, path, version)) {
+        HidAttributes attributes;
+        // Another device for good; one that cannot be asked yet is judged again.
+        if (m_inner.QueryAttributes(path, attributes)) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_otherPaths.insert(key);
+        }
+        return false;
+    }
+    std::vector<std::wstring> own;
+    if (listed == nullptr) {
+        if (!m_inner.EnumerateInterfaces(own)) return false;
+        listed = &own;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    bool chosenListed = false;
+    for (const std::wstring& other : *listed) {
+        if (m_chosenPaths.count(Folded(other)) != 0) chosenListed = true;
+    }
+    (chosenListed ? m_otherPaths : m_chosenPaths).insert(key);
+    return !chosenListed;
 }
 
 bool SelectingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
@@ -69,7 +125,7 @@ bool SelectingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
     paths.clear();
     if (!m_inner.EnumerateInterfaces(all)) return false;
     for (const std::wstring& path : all) {
-        if (Accepts(path)) paths.push_back(path);
+        if (Accepts(path, &all)) paths.push_back(path);
     }
     return true;
 }

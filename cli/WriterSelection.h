@@ -3,11 +3,15 @@
 // platform (as the trace is) through which the core sees only the chosen writer:
 // the interfaces at one USB location, or the one interface path given, followed
 // by its location once known, so the writer stays chosen while it restarts
-// between its application and its boot loader (whose paths differ).
+// between its application and its boot loader (whose paths differ). Where the
+// backend tells no location (Wine's HID bus), the writer chosen by its path is
+// followed to the first new writer interface that appears while none of its own
+// paths is listed: its restart, as long as no other writer restarts at that time.
 // ListWriters finds every writer attached, each at its location.
 
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,11 +48,19 @@ public:
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override;
 
 private:
+    // `listed`: the inner platform's current interfaces, when the caller has them.
+    bool Accepts(const std::wstring& path, const std::vector<std::wstring>* listed);
+    bool AcceptsUnlocated(const std::wstring& path, const std::vector<std::wstring>* listed);
+
     IHidPlatform& m_inner;
     const std::wstring m_selector;
     std::mutex m_mutex;
     std::wstring m_location;
     std::map<std::wstring, std::wstring> m_locationByPath;
+    // Without locations (paths folded to lower case): the chosen writer's paths, and
+    // the paths known to be another device's.
+    std::set<std::wstring> m_chosenPaths;
+    std::set<std::wstring> m_otherPaths;
 };
 
 // The device events of the chosen writer only.

@@ -20,10 +20,11 @@ constexpr HidAttributes kBootLoader{0x0416, 0x5020, 0x8888};
 struct Bus {
     VirtualClock clock;
     FakeHidPlatform platform{clock};
-    Bus() {
-        Add(L"kbd", {0x046D, 0xC31C, 0x6400}, L"1-1");
-        Add(L"app-a", kApplication, L"1-2");
-        Add(L"app-b", kApplication, L"1-3");
+    // `located`: whether the backend tells locations (Wine's HID bus does not).
+    explicit Bus(bool located = true) {
+        Add(L"kbd", {0x046D, 0xC31C, 0x6400}, located ? L"1-1" : L"");
+        Add(L"app-a", kApplication, located ? L"1-2" : L"");
+        Add(L"app-b", kApplication, located ? L"1-3" : L"");
     }
     void Add(const std::wstring& path, HidAttributes attributes, const std::wstring& location) {
         FakeInterface entry;
@@ -62,6 +63,33 @@ TEST(SelectingPlatform, FollowsTheChosenWriterAcrossItsRestart) {
         EXPECT_TRUE(selection.Accepts(L"boot-b"));
         EXPECT_FALSE(selection.Accepts(L"app-a"));
     }
+}
+
+TEST(SelectingPlatform, WithoutLocationsFollowsThePathToTheWritersRestart) {
+    Bus bus(false);
+    SelectingPlatform selection(bus.platform, L"app-b");
+    EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{L"app-b"});
+    // A writer plugged in while the chosen one is there is another writer.
+    bus.Add(L"app-c", kApplication, L"");
+    EXPECT_FALSE(selection.Accepts(L"app-c"));
+
+    // The chosen writer restarts: its boot loader is the new interface that
+    // appears while its own path is gone, announced before anyone enumerates.
+    bus.platform.RemoveInterface(L"app-b");
+    EXPECT_TRUE(selection.Accepts(L"app-b"));
+    bus.Add(L"boot-b", kBootLoader, L"");
+    EXPECT_TRUE(selection.Accepts(L"boot-b"));
+    bus.platform.RemoveInterface(L"boot-b");
+    bus.Add(L"app-b2", kApplication, L"");
+    EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{L"app-b2"});
+    for (const wchar_t* other : {L"app-a", L"app-c", L"kbd"})
+        EXPECT_FALSE(selection.Accepts(other));
+
+    // Chosen by a path that was never seen, nothing new is taken for it.
+    SelectingPlatform absent(bus.platform, L"app-z");
+    EXPECT_TRUE(bus.Seen(absent).empty());
+    bus.Add(L"boot-z", kBootLoader, L"");
+    EXPECT_TRUE(bus.Seen(absent).empty());
 }
 
 TEST(SelectingPlatform, ListAndWaitSeeOnlyWritersInEitherMode) {

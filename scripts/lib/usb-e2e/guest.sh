@@ -52,20 +52,20 @@ run_case() {
 }
 
 # ---- The bridge ---------------------------------------------------------------------
+# dummy_hcd runs two controllers: the first writer (the bridge) is on dummy_udc.0,
+# a second one (the cases with two writers) on dummy_udc.1.
 bridge_pid=""
-# start_bridge NAME ARGS...: starts vantrel-gadget and waits until the host side
-# has the writer's hidraw node (and udevd, when it runs, has handled it).
-start_bridge() {
-    local name=$1
-    shift
-    bridge_log=$logs/$name.gadget.log
-    "$gadget" --trace "$logs/$name.gadget.trace" "$@" >"$bridge_log" 2>&1 &
-    bridge_pid=$!
-    local tries=0
-    until grep -qs 'HID_ID=0003:00000416:00005020' /sys/class/hidraw/hidraw*/device/uevent; do
+second_pid=""
+
+# await_writers COUNT PID LOG: waits until the host side has COUNT hidraw nodes of
+# the writer (and udevd, when it runs, has handled them), while the gadget PID runs.
+await_writers() {
+    local count=$1 pid=$2 log=$3 tries=0
+    until [ "$(grep -ls 'HID_ID=0003:00000416:00005020' /sys/class/hidraw/hidraw*/device/uevent |
+               wc -l)" -ge "$count" ]; do
         tries=$((tries + 1))
-        if [ $tries -gt 200 ] || ! kill -0 "$bridge_pid" 2>/dev/null; then
-            why="no hidraw node for the gadget ($(tail -n 2 "$bridge_log" | tr '\n' ' '))"
+        if [ $tries -gt 200 ] || ! kill -0 "$pid" 2>/dev/null; then
+            why="no hidraw node for the gadget ($(tail -n 2 "$log" | tr '\n' ' '))"
             return 1
         fi
         sleep 0.1
@@ -74,25 +74,51 @@ start_bridge() {
     return 0
 }
 
-# Ends the bridge with SIGTERM (or $1) and checks that it removed its gadget.
-stop_bridge() {
-    [ -n "$bridge_pid" ] || return 0
-    kill "-${1:-TERM}" "$bridge_pid" 2>/dev/null
-    local tries=0
-    while kill -0 "$bridge_pid" 2>/dev/null && [ $tries -lt 100 ]; do
+# start_bridge NAME ARGS...: starts vantrel-gadget and waits for its writer.
+start_bridge() {
+    local name=$1
+    shift
+    bridge_log=$logs/$name.gadget.log
+    "$gadget" --udc dummy_udc.0 --trace "$logs/$name.gadget.trace" "$@" >"$bridge_log" 2>&1 &
+    bridge_pid=$!
+    await_writers 1 "$bridge_pid" "$bridge_log"
+}
+
+# start_second NAME ARGS...: a second writer, next to the bridge's.
+start_second() {
+    local name=$1
+    shift
+    "$gadget" --name vantrel-b --udc dummy_udc.1 --trace "$logs/$name.gadget.trace" "$@" \
+        >"$logs/$name.gadget.log" 2>&1 &
+    second_pid=$!
+    await_writers 2 "$second_pid" "$logs/$name.gadget.log"
+}
+
+# end_gadget PID NAME SIGNAL: ends a gadget and checks that it removed itself.
+end_gadget() {
+    local pid=$1 name=$2 signal=$3 tries=0
+    kill "-$signal" "$pid" 2>/dev/null
+    while kill -0 "$pid" 2>/dev/null && [ $tries -lt 100 ]; do
         sleep 0.1
         tries=$((tries + 1))
     done
-    if kill -0 "$bridge_pid" 2>/dev/null; then
-        kill -9 "$bridge_pid"
-        why="${why:+$why; }the bridge did not end on SIG${1:-TERM}"
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -9 "$pid"
+        why="${why:+$why; }the gadget $name did not end on SIG$signal"
     fi
-    wait "$bridge_pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    if [ -e "/sys/kernel/config/usb_gadget/$name" ]; then
+        why="${why:+$why; }the gadget $name was left behind"
+        rmdir "/sys/kernel/config/usb_gadget/$name/configs/c.1/strings/0x409" 2>/dev/null
+    fi
+}
+
+# Ends the bridge (and the second writer) with SIGTERM (or $1).
+stop_bridge() {
+    [ -n "$second_pid" ] && end_gadget "$second_pid" vantrel-b "${1:-TERM}"
+    second_pid=""
+    [ -n "$bridge_pid" ] && end_gadget "$bridge_pid" vantrel "${1:-TERM}"
     bridge_pid=""
-    if [ -e /sys/kernel/config/usb_gadget/vantrel ]; then
-        why="${why:+$why; }the gadget was left behind"
-        rmdir /sys/kernel/config/usb_gadget/vantrel/configs/c.1/strings/0x409 2>/dev/null
-    fi
     return 0
 }
 
@@ -219,6 +245,134 @@ native_timings() {
     expect_rc 0
 }
 
+# ---- Two writers, one on each controller ------------------------------------------------
+# The USB location (devpath, such as 2-1) of the device on dummy_hcd's controller N,
+# read from sysfs: what `list` must report.
+location_of() {
+    local device
+    for device in /sys/devices/platform/dummy_hcd."$1"/usb*/[0-9]*-[0-9]*; do
+        case $device in *:*) continue ;; esac
+        [ -e "$device" ] && basename "$device" && return 0
+    done
+    return 1
+}
+
+# two_writers NAME [ARGS of the first]: both attached; sets $location_a and $location_b.
+two_writers() {
+    local name=$1
+    shift
+    start_bridge "$name-a" "$@" && start_second "$name-b" || return 1
+    location_a=$(location_of 0) && location_b=$(location_of 1) && return 0
+    why="the writers' USB devices are not in sysfs"
+    return 1
+}
+
+# json_holds FILE EXPRESSION [WHAT]: the Python expression over `j` (the last JSON
+# line of FILE) is true.
+json_holds() {
+    python3 - "$1" "$2" <<'PYTHON' 2>/dev/null && return 0
+import json, sys
+lines = [line for line in open(sys.argv[1], encoding="utf-8") if line.startswith("{")]
+j = json.loads(lines[-1])
+sys.exit(0 if eval(sys.argv[2]) else 1)
+PYTHON
+    why="${why:+$why; }${3:-$2}: not so in ${1##*/}"
+    return 1
+}
+
+# in_background NAME SECONDS COMMAND...: run_tool in the background; `collect NAME`
+# later sets $tool_rc and $tool_out from it.
+in_background() {
+    (
+        run_tool "$@"
+        echo "$tool_rc" >"$logs/$1.rc"
+    ) &
+}
+
+collect() {
+    tool_out=$logs/$1.out
+    tool_rc=$(cat "$logs/$1.rc" 2>/dev/null || echo 255)
+    [ "$tool_rc" -eq 124 ] && why="${why:+$why; }$1: a hang"
+    return 0
+}
+
+# Whether the runs NAME-A and NAME-B were under way at the same time.
+overlapped() {
+    awk -v a="$1" -v b="$2" '
+        $1 == a && $2 == "started" { sa = $5 }  $1 == a && $2 == "ended" { ea = $5 }
+        $1 == b && $2 == "started" { sb = $5 }  $1 == b && $2 == "ended" { eb = $5 }
+        END { exit !(sa < eb && sb < ea) }' "$logs/uptimes" && return 0
+    why="${why:+$why; }$1 and $2 did not run at the same time"
+    return 1
+}
+
+# used_writer NAME LOCATION: the JSON result of NAME says success on the writer there.
+used_writer() {
+    collect "$1"
+    expect_rc 0 && json_holds "$tool_out" "j['ok'] and j['device']['location'] == '$2'" \
+        "success on the writer at $2"
+}
+
+native_two_list() {
+    two_writers native-two-list || return 1
+    run_tool native-two-list 60 "$cli" --json list
+    expect_rc 0 && json_holds "$tool_out" \
+        "sorted((w['mode'], w['location']) for w in j['writers']) == \
+         sorted([('application', '$location_a'), ('application', '$location_b')])" \
+        "both writers listed in their application at $location_a and $location_b" || return 1
+    # Without --device the tool will not choose: exit 3 and the list.
+    run_tool native-two-refused 60 "$cli" --mode five configure "$files/demo.ctl"
+    expect_rc 3 && expect_text "$location_a" && expect_text "$location_b" || return 1
+    stop_bridge
+    # Neither writer received anything.
+    [ ! -s "$logs/native-two-list-a.gadget.trace" ] && [ ! -s "$logs/native-two-list-b.gadget.trace" ] ||
+        why="a writer received reports from list or from the refused configuration"
+}
+
+# Two configurations at the same time, one per writer: each writer's record is that
+# of one whole configuration.
+native_two_configure() {
+    two_writers native-two-configure || return 1
+    local a b
+    in_background native-two-configure-a 120 "$cli" --device "$location_a" --mode five --json \
+        configure "$files/demo.ctl"
+    a=$!
+    in_background native-two-configure-b 120 "$cli" --device "$location_b" --mode five --json \
+        configure "$files/demo.ctl"
+    b=$!
+    wait "$a" "$b"
+    used_writer native-two-configure-a "$location_a" &&
+        used_writer native-two-configure-b "$location_b" &&
+        overlapped native-two-configure-a native-two-configure-b || return 1
+    stop_bridge
+    same_file "writer a's record" "$logs/native-two-configure-a.gadget.trace" \
+        "$files/reference-configure.trace" &&
+        same_file "writer b's record" "$logs/native-two-configure-b.gadget.trace" \
+            "$files/reference-configure.trace"
+}
+
+# An upgrade of one writer (which leaves the bus twice) while the other is configured.
+native_two_upgrade() {
+    two_writers native-two-upgrade --sim-aprom-out "$logs/native-two-upgrade.aprom" || return 1
+    local a b
+    in_background native-two-upgrade-a 240 "$cli" --device "$location_a" --json \
+        upgrade "$files/demo.hex"
+    a=$!
+    in_background native-two-upgrade-b 120 "$cli" --device "$location_b" --mode five --json \
+        configure "$files/demo.ctl"
+    b=$!
+    wait "$a" "$b"
+    used_writer native-two-upgrade-a "$location_a" &&
+        json_holds "$logs/native-two-upgrade-a.out" "any(t['text'] == '系统复位完成!' for t in j['texts'])" \
+            "the upgrade ends with 系统复位完成!" &&
+        used_writer native-two-upgrade-b "$location_b" &&
+        overlapped native-two-upgrade-a native-two-upgrade-b || return 1
+    stop_bridge
+    same_file "the APROM" "$logs/native-two-upgrade.aprom" "$files/reference-aprom.bin" &&
+        same_file "writer b's record" "$logs/native-two-upgrade-b.gadget.trace" \
+            "$files/reference-configure.trace"
+}
+
 start_udevd() {
     udevd_running && return 0
     /usr/lib/systemd/systemd-udevd --daemon 2>>"$logs/udevd.log"
@@ -306,6 +460,14 @@ wine_writer_ready() {
 
 wine_status() { wine_writer_ready wine-status; }
 
+# The Windows side of `list`: the writer, its interface path and the location SetupAPI
+# gives (Wine's HID bus may give none).
+wine_list() {
+    wine_exe wine-list 120 "$windows/vantrel-cli.exe" --json list
+    expect_rc 0 && json_holds "$tool_out" \
+        "[w['mode'] for w in j['writers']] == ['application']" "one writer in its application"
+}
+
 wine_timings() {
     measure_link "Wine" wine "$windows/vantrel_link_timings.exe" --count 20 &&
         measure_link "Wine simulated" wine "$windows/vantrel_link_timings.exe" --simulate --count 20 ||
@@ -333,7 +495,12 @@ wine_configure() {
 
 wine_upgrade() {
     rm -f "$logs/wine.aprom"
-    wine_exe wine-upgrade 600 "$windows/vantrel-cli.exe" upgrade "$(winepath -w "$files/demo.hex")"
+    # Chosen by its interface path, the one the list gave: Wine tells no location.
+    local path
+    path=$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["writers"][0]["path"])' \
+        "$logs/wine-list.out" 2>/dev/null)
+    wine_exe wine-upgrade 600 "$windows/vantrel-cli.exe" ${path:+--device "$path"} upgrade \
+        "$(winepath -w "$files/demo.hex")"
     timing "Wine upgrade" "$tool_seconds"
     expect_rc 0 && expect_text "系统复位完成!" || return 1
     same_file "the APROM" "$logs/wine.aprom" "$files/reference-aprom.bin"
@@ -362,7 +529,7 @@ wine_gui() {
 # ---- The guest's USB stack ----------------------------------------------------------
 started=$(now)
 start_udevd
-modprobe -a configfs dummy_hcd libcomposite usb_f_hid usbhid hid_generic ||
+modprobe -a configfs libcomposite usb_f_hid usbhid hid_generic && modprobe dummy_hcd num=2 ||
     { echo "FAIL setup: cannot load the USB modules" >>"$results"; echo END >>"$results"; exit 1; }
 mountpoint -q /sys/kernel/config || mount -t configfs none /sys/kernel/config
 say "udevd and USB modules ready after $(elapsed "$started") s"
@@ -374,8 +541,11 @@ run_case native-upgrade 250 native_upgrade
 run_case native-upgrade-unplugged 150 native_upgrade_unplugged
 run_case native-upgrade-no-udevd 250 native_upgrade_without_udevd
 run_case native-timings 200 native_timings
+run_case native-two-list 90 native_two_list
+run_case native-two-configure 150 native_two_configure
+run_case native-two-upgrade 250 native_two_upgrade
 
-if [ "$wine" = 1 ] && { selected wine-status || selected wine-configure || selected wine-upgrade ||
+if [ "$wine" = 1 ] && { selected wine-status || selected wine-list || selected wine-configure || selected wine-upgrade ||
                         selected wine-gui; }; then
     why=""
     say "starting Wine"
@@ -383,6 +553,7 @@ if [ "$wine" = 1 ] && { selected wine-status || selected wine-configure || selec
         say "Wine ready after $tool_seconds s"
         timing "Wine start" "$tool_seconds"
         run_case wine-status 200 wine_status
+        run_case wine-list 150 wine_list
         run_case wine-timings 400 wine_timings
         run_case wine-configure 300 wine_configure
         run_case wine-upgrade 600 wine_upgrade
