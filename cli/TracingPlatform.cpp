@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "cli/Console.h"
+#include "upgrade/BootLoaderCommands.h"
 
 namespace vantrel::cli {
 
@@ -59,9 +60,9 @@ uint16_t TracingPlatform::VersionOf(HidHandle handle) {
 std::string TracingPlatform::Line(bool out, uint16_t version, const uint8_t* data, size_t count) {
     static const char kDigits[] = "0123456789abcdef";
     std::string line = out ? "OUT " : "IN ";
-    if (version == 0x8888) {
+    if (version == kBootLoaderVersion) {
         line += "boot";
-    } else if (version == 0x0100) {
+    } else if (version == kApplicationVersion) {
         line += "app";
     } else {
         // An interface the writer's identities do not name; the trace still shows it.

@@ -4,15 +4,12 @@
 
 #include "app/VantrelCore.h"
 #include "common/SilentView.h"
+#include "upgrade/BootLoaderCommands.h"
 
 namespace vantrel::cli {
 
 namespace {
 
-constexpr uint16_t kVendorId = 0x0416;
-constexpr uint16_t kProductId = 0x5020;
-constexpr uint16_t kApplicationVersion = 0x0100;
-constexpr uint16_t kBootLoaderVersion = 0x8888;
 constexpr uint32_t kAwaitPollMs = 100;
 
 // Windows paths and location paths are compared without regard to case.
@@ -34,7 +31,8 @@ bool IsWriterInterface(IHidPlatform& platform, const std::wstring& path, uint16_
     HidAttributes attributes;
     if (!platform.QueryAttributes(path, attributes)) return false;
     version = attributes.versionNumber;
-    return attributes.vendorId == kVendorId && attributes.productId == kProductId &&
+    return attributes.vendorId == kBootLoaderVendorId &&
+           attributes.productId == kBootLoaderProductId &&
            (version == kApplicationVersion || version == kBootLoaderVersion);
 }
 

@@ -25,6 +25,7 @@
 #include "common/Clock.h"
 #include "link/HidDevice.h"
 #include "sim/SimWriter.h"
+#include "upgrade/BootLoaderCommands.h"
 #ifdef _WIN32
 #include "link/win32/WinHidPlatform.h"
 #else
@@ -33,10 +34,10 @@
 
 namespace {
 
-constexpr uint32_t kVendorId = 0x0416;
-constexpr uint32_t kProductId = 0x5020;
-constexpr uint32_t kApplication = 0x0100;
-constexpr uint32_t kBootLoader = 0x8888;
+using vantrel::kBootLoaderProductId;
+using vantrel::kBootLoaderVendorId;
+constexpr uint32_t kApplication = vantrel::kApplicationVersion;
+constexpr uint32_t kBootLoader = vantrel::kBootLoaderVersion;
 constexpr double kRestartLimitMs = 60000;
 
 using Clock = std::chrono::steady_clock;
@@ -75,13 +76,14 @@ bool Restart(CHidDevice& device, uint32_t from, uint8_t family, uint32_t word, u
     uint8_t record[64];
     Command(family, 1, word, record);
     uint32_t written = 0;
-    if (!device.Open(kVendorId, kProductId, from) || !device.WriteReport(record, written)) {
+    if (!device.Open(kBootLoaderVendorId, kBootLoaderProductId, from) ||
+        !device.WriteReport(record, written)) {
         device.Close();
         return false;
     }
     device.Close();
     const auto start = Clock::now();
-    while (!device.Open(kVendorId, kProductId, to)) {
+    while (!device.Open(kBootLoaderVendorId, kBootLoaderProductId, to)) {
         if (MsSince(start) > kRestartLimitMs) return false;
     }
     measure.ms.push_back(MsSince(start));
@@ -137,7 +139,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int i = 0; i < count && ok; ++i) {
         const auto start = Clock::now();
-        ok = device.Open(kVendorId, kProductId, kApplication);
+        ok = device.Open(kBootLoaderVendorId, kBootLoaderProductId, kApplication);
         open.ms.push_back(MsSince(start));
         device.Close();
     }
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
         platform->QueryAttributes(writerPath, attributes);
         query.ms.push_back(MsSince(start));
     }
-    if (ok && device.Open(kVendorId, kProductId, kApplication)) {
+    if (ok && device.Open(kBootLoaderVendorId, kBootLoaderProductId, kApplication)) {
         uint8_t record[64];
         Command(0x02, 1, 0x0005000B, record);  // QueryWriterLevel: one reply
         for (int i = 0; i < count && ok; ++i) {
@@ -172,8 +174,10 @@ int main(int argc, char** argv) {
         ok = false;
     }
     if (ok && restart) {
-        ok = Restart(device, kApplication, 0x02, 0x0007000B, kBootLoader, toBoot) &&  // EnterLdrom
-             Restart(device, kBootLoader, 0x05, 0x00010002, kApplication,
+        ok = Restart(device, kApplication, 0x02, vantrel::kEnterLdromCommandWord, kBootLoader,
+                     toBoot) &&  // EnterLdrom
+             Restart(device, kBootLoader, vantrel::kBootLoaderFamily, vantrel::kResetCommandWord,
+                     kApplication,
                      toApplication);  // SystemReset
     }
     for (const Measure* measure :
