@@ -13,6 +13,7 @@
 #include <atomic>
 
 #include "cli/Console.h"
+#include "cli/Interruption.h"
 #include "common/FileRead.h"
 #include "common/Text.h"
 
@@ -39,7 +40,8 @@ std::wstring TemporaryBeside(const std::wstring& path) {
 #ifdef _WIN32
 
 bool WriteNew(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    // Shared for deletion: an interruption removes the file while it is open.
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = true;
@@ -156,9 +158,14 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
         return false;
     }
     const std::wstring temporary = TemporaryBeside(path);
-    if (WriteNew(temporary, bytes) && Replace(temporary, path)) return true;
+    NoteUnfinishedFile(temporary);
+    if (WriteNew(temporary, bytes) && Replace(temporary, path)) {
+        ForgetUnfinishedFile();
+        return true;
+    }
     const unsigned long error = LastSystemError();
     Remove(temporary);
+    ForgetUnfinishedFile();
     if (problem != nullptr) *problem = error != 0 ? SystemErrorText(error) : L"write error";
     return false;
 }

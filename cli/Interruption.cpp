@@ -1,10 +1,12 @@
 #include "cli/Interruption.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 
+#include "common/Text.h"
 #include "upgrade/FirmwareImage.h"
 
 #ifdef _WIN32
@@ -32,6 +34,14 @@ std::atomic<int> g_place{kUntouched};
 std::atomic<int> g_page{0};
 std::atomic<const char*> g_step{""};
 std::atomic<bool> g_barOpen{false};
+
+// The unfinished file's name as the system takes it, copied before the flag is set.
+#ifdef _WIN32
+wchar_t g_unfinished[4096];
+#else
+char g_unfinished[4096];
+#endif
+std::atomic<bool> g_hasUnfinished{false};
 
 bool Is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
@@ -75,6 +85,7 @@ void SayAndExit() {
     DescribeWhereTheWriterIs(line + text.Length(), sizeof line - 1 - text.Length());
     size_t length = std::strlen(line);
     line[length++] = '\n';
+    RemoveUnfinishedFile();
 #ifdef _WIN32
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
@@ -145,6 +156,31 @@ void NoteWriterCommand(const WireCommand& command) {
 }
 
 void NoteBarOpen(bool open) { g_barOpen = open; }
+
+void NoteUnfinishedFile(const std::wstring& path) {
+    g_hasUnfinished = false;
+#ifdef _WIN32
+    const std::wstring& name = path;
+#else
+    const std::string name = ToNativeBytes(path);
+#endif
+    // A name too long for the buffer is not noted (and would be left behind).
+    if (name.size() >= sizeof g_unfinished / sizeof g_unfinished[0]) return;
+    std::copy(name.begin(), name.end(), g_unfinished);
+    g_unfinished[name.size()] = 0;
+    g_hasUnfinished = true;
+}
+
+void ForgetUnfinishedFile() { g_hasUnfinished = false; }
+
+void RemoveUnfinishedFile() {
+    if (!g_hasUnfinished.exchange(false)) return;
+#ifdef _WIN32
+    DeleteFileW(g_unfinished);
+#else
+    unlink(g_unfinished);
+#endif
+}
 
 size_t DescribeWhereTheWriterIs(char* buffer, size_t size) {
     Text text(buffer, size);

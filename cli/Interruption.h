@@ -6,6 +6,7 @@
 // reads it without locks or allocation.
 
 #include <cstddef>
+#include <string>
 
 #include "cli/WireSteps.h"
 
@@ -25,6 +26,14 @@ void NoteBarOpen(bool open);
 // The sentence for the present state, without a line end, in `buffer`
 // (async-signal-safe). Returns its length.
 size_t DescribeWhereTheWriterIs(char* buffer, size_t size);
+
+// A file being written beside its final name: an interruption before it is renamed
+// into place removes it, so that nothing is left behind. One at a time; forgotten
+// once it is renamed or removed.
+void NoteUnfinishedFile(const std::wstring& path);
+void ForgetUnfinishedFile();
+// What the handlers do with it: removes the noted file, if any (async-signal-safe).
+void RemoveUnfinishedFile();
 
 // Back to the state of a fresh run (for tests).
 void ResetWriterWhereabouts();

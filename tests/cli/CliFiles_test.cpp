@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
+#include "cli/FileIo.h"
 #include "cli/FirmwareReport.h"
+#include "cli/Interruption.h"
 #include "cli/Json.h"
 #include "configure/ControlFile.h"
 #include "link/NullHidPlatform.h"
@@ -260,6 +262,22 @@ TEST_F(CliFilesTest, SealedFirmwareDeciphersToItsText) {
     // Seal wants Intel HEX records to begin with.
     dir.Write(L"notes.txt", std::string("hello\n"));
     EXPECT_EQ(RunCli({"seal", Path(L"notes.txt"), "-o", Path(L"x.hex")}).status, 4);
+}
+
+// The interrupt handlers remove the file being written, and only while it is.
+TEST_F(CliFilesTest, AnInterruptionLeavesNoUnfinishedFileBehind) {
+    const std::wstring unfinished = dir.Write(L".vantrel-1-0.tmp", std::string("half"));
+    cli::NoteUnfinishedFile(unfinished);
+    cli::RemoveUnfinishedFile();
+    EXPECT_TRUE(ReadWholeFile(unfinished).empty());
+
+    const std::wstring kept = dir.Write(L"kept.ctl", std::string("whole"));
+    cli::NoteUnfinishedFile(kept);
+    cli::ForgetUnfinishedFile();
+    ASSERT_TRUE(cli::WriteWholeFile(dir.File(L"new.ctl"), {1, 2, 3}));
+    cli::RemoveUnfinishedFile();
+    EXPECT_EQ(ReadWholeFile(kept).size(), 5u);
+    EXPECT_EQ(ReadWholeFile(dir.File(L"new.ctl")).size(), 3u);
 }
 
 }  // namespace
