@@ -329,21 +329,32 @@ native_two_list() {
         why="a writer received reports from list or from the refused configuration"
 }
 
+# at_once NAME ARGS-A... -- ARGS-B...: vantrel-cli with ARGS-A on writer a and with
+# ARGS-B on writer b at the same time (runs NAME-a and NAME-b, with --json); both
+# must succeed, each on its own writer, while the other runs.
+at_once() {
+    local name=$1 first=() a b
+    shift
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        first+=("$1")
+        shift
+    done
+    shift
+    in_background "$name-a" 240 "$cli" --device "$location_a" --json "${first[@]}"
+    a=$!
+    in_background "$name-b" 240 "$cli" --device "$location_b" --json "$@"
+    b=$!
+    wait "$a" "$b"
+    used_writer "$name-a" "$location_a" && used_writer "$name-b" "$location_b" &&
+        overlapped "$name-a" "$name-b"
+}
+
 # Two configurations at the same time, one per writer: each writer's record is that
 # of one whole configuration.
 native_two_configure() {
     two_writers native-two-configure || return 1
-    local a b
-    in_background native-two-configure-a 120 "$cli" --device "$location_a" --mode five --json \
-        configure "$files/demo.ctl"
-    a=$!
-    in_background native-two-configure-b 120 "$cli" --device "$location_b" --mode five --json \
-        configure "$files/demo.ctl"
-    b=$!
-    wait "$a" "$b"
-    used_writer native-two-configure-a "$location_a" &&
-        used_writer native-two-configure-b "$location_b" &&
-        overlapped native-two-configure-a native-two-configure-b || return 1
+    at_once native-two-configure --mode five configure "$files/demo.ctl" -- \
+        --mode five configure "$files/demo.ctl" || return 1
     stop_bridge
     same_file "writer a's record" "$logs/native-two-configure-a.gadget.trace" \
         "$files/reference-configure.trace" &&
@@ -354,19 +365,11 @@ native_two_configure() {
 # An upgrade of one writer (which leaves the bus twice) while the other is configured.
 native_two_upgrade() {
     two_writers native-two-upgrade --sim-aprom-out "$logs/native-two-upgrade.aprom" || return 1
-    local a b
-    in_background native-two-upgrade-a 240 "$cli" --device "$location_a" --json \
-        upgrade "$files/demo.hex"
-    a=$!
-    in_background native-two-upgrade-b 120 "$cli" --device "$location_b" --mode five --json \
-        configure "$files/demo.ctl"
-    b=$!
-    wait "$a" "$b"
-    used_writer native-two-upgrade-a "$location_a" &&
-        json_holds "$logs/native-two-upgrade-a.out" "any(t['text'] == '系统复位完成!' for t in j['texts'])" \
-            "the upgrade ends with 系统复位完成!" &&
-        used_writer native-two-upgrade-b "$location_b" &&
-        overlapped native-two-upgrade-a native-two-upgrade-b || return 1
+    at_once native-two-upgrade upgrade "$files/demo.hex" -- \
+        --mode five configure "$files/demo.ctl" || return 1
+    json_holds "$logs/native-two-upgrade-a.out" \
+        "any(t['text'] == '系统复位完成!' for t in j['texts'])" "the upgrade reached 系统复位完成!" ||
+        return 1
     stop_bridge
     same_file "the APROM" "$logs/native-two-upgrade.aprom" "$files/reference-aprom.bin" &&
         same_file "writer b's record" "$logs/native-two-upgrade-b.gadget.trace" \
