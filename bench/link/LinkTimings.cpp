@@ -6,7 +6,9 @@
 // application opens again).
 //
 // The parts of an Open are timed too: the list of interfaces alone, and the
-// attribute query of the writer's interface alone.
+// attribute query of the writer's interface alone; and an Open through the CLI's
+// selecting layer with the writer chosen by its path (`open_selected`), whose
+// ratio to `open` is that layer's cost.
 //
 // Usage: vantrel_link_timings [--simulate] [--count N] [--no-restart]
 // Prints one line per measure: "NAME mean_ms min_ms max_ms count".
@@ -22,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/WriterSelection.h"
 #include "common/Clock.h"
 #include "link/HidDevice.h"
 #include "sim/SimWriter.h"
@@ -133,7 +136,7 @@ int main(int argc, char** argv) {
     }
     CHidDevice device(*platform);
 
-    Measure open{"open"}, write{"write"}, read{"read"};
+    Measure open{"open"}, openSelected{"open_selected"}, write{"write"}, read{"read"};
     Measure enumerate{"enumerate"}, query{"query_attributes"};
     Measure toBoot{"restart_to_boot_loader"}, toApplication{"restart_to_application"};
     bool ok = true;
@@ -146,6 +149,16 @@ int main(int argc, char** argv) {
     // The parts of an Open: the list of interfaces, and the attribute query of the
     // writer's interface.
     const std::wstring writerPath = device.m_devicePath;
+    {
+        vantrel::cli::SelectingPlatform selection(*platform, writerPath);
+        CHidDevice selected(selection);
+        for (int i = 0; i < count && ok; ++i) {
+            const auto start = Clock::now();
+            ok = selected.Open(kBootLoaderVendorId, kBootLoaderProductId, kApplication);
+            openSelected.ms.push_back(MsSince(start));
+            selected.Close();
+        }
+    }
     for (int i = 0; i < count && ok; ++i) {
         std::vector<std::wstring> paths;
         auto start = Clock::now();
@@ -181,7 +194,7 @@ int main(int argc, char** argv) {
                      toApplication);  // SystemReset
     }
     for (const Measure* measure :
-         {&open, &enumerate, &query, &write, &read, &toBoot, &toApplication})
+         {&open, &openSelected, &enumerate, &query, &write, &read, &toBoot, &toApplication})
         measure->Print();
     if (!ok) std::fprintf(stderr, "vantrel_link_timings: the writer did not answer or come back\n");
     return ok ? 0 : 1;

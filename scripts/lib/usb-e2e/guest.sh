@@ -267,15 +267,22 @@ two_writers() {
     return 1
 }
 
-# json_holds FILE EXPRESSION [WHAT]: the Python expression over `j` (the last JSON
-# line of FILE) is true.
-json_holds() {
-    python3 - "$1" "$2" <<'PYTHON' 2>/dev/null && return 0
-import json, sys
+# json_value FILE EXPRESSION: prints the Python expression over `j` (the last JSON
+# line of FILE; `sel` is $selector); json_holds FILE EXPRESSION [WHAT]: it is true.
+json_value() {
+    selector=${selector:-} python3 - "$1" "$2" <<'PYTHON' 2>/dev/null
+import json, os, sys
 lines = [line for line in open(sys.argv[1], encoding="utf-8") if line.startswith("{")]
 j = json.loads(lines[-1])
-sys.exit(0 if eval(sys.argv[2]) else 1)
+sel = os.environ["selector"]
+value = eval(sys.argv[2])
+print(value)
+sys.exit(0 if value is not None else 1)
 PYTHON
+}
+
+json_holds() {
+    [ "$(json_value "$1" "bool($2)")" = True ] && return 0
     why="${why:+$why; }${3:-$2}: not so in ${1##*/}"
     return 1
 }
@@ -306,10 +313,15 @@ overlapped() {
     return 1
 }
 
-# used_writer NAME LOCATION: the JSON result of NAME says success on the writer there.
+# used_writer NAME SELECTOR: the JSON result of NAME says success on the writer
+# chosen: at that location, or where the backend tells none, at that path (after an
+# upgrade it may have come back at another).
 used_writer() {
     collect "$1"
-    expect_rc 0 && json_holds "$tool_out" "j['ok'] and j['device']['location'] == '$2'" \
+    local selector=$2
+    expect_rc 0 && json_holds "$tool_out" \
+        "j['ok'] and (j['device']['location'] == sel if j['device']['location'] else
+                      j['command'] == 'upgrade' or j['device']['path'].lower() == sel.lower())" \
         "success on the writer at $2"
 }
 
@@ -329,9 +341,10 @@ native_two_list() {
         why="a writer received reports from list or from the refused configuration"
 }
 
-# at_once NAME ARGS-A... -- ARGS-B...: vantrel-cli with ARGS-A on writer a and with
-# ARGS-B on writer b at the same time (runs NAME-a and NAME-b, with --json); both
-# must succeed, each on its own writer, while the other runs.
+# at_once NAME ARGS-A... -- ARGS-B...: the tool (the command in the array $tool, by
+# default the native vantrel-cli) with --device $location_a and ARGS-A, and with
+# --device $location_b and ARGS-B, at the same time (runs NAME-a and NAME-b, with
+# --json); both must succeed, each on its own writer, while the other runs.
 at_once() {
     local name=$1 first=() a b
     shift
@@ -340,14 +353,16 @@ at_once() {
         shift
     done
     shift
-    in_background "$name-a" 240 "$cli" --device "$location_a" --json "${first[@]}"
+    [ ${#tool[@]} -gt 0 ] || tool=("$cli")
+    in_background "$name-a" 400 "${tool[@]}" --device "$location_a" --json "${first[@]}"
     a=$!
-    in_background "$name-b" 240 "$cli" --device "$location_b" --json "$@"
+    in_background "$name-b" 400 "${tool[@]}" --device "$location_b" --json "$@"
     b=$!
     wait "$a" "$b"
     used_writer "$name-a" "$location_a" && used_writer "$name-b" "$location_b" &&
         overlapped "$name-a" "$name-b"
 }
+tool=()
 
 # Two configurations at the same time, one per writer: each writer's record is that
 # of one whole configuration.
@@ -529,6 +544,59 @@ wine_gui() {
     same_file "the APROM" "$logs/wine.aprom" "$logs/wine-gui.reference-aprom.bin"
 }
 
+# Two writers under Wine, chosen by their paths (Wine's HID bus tells no location):
+# listed, configured at the same time, and the bridge's upgraded while the other is
+# configured. The last Wine case: with two attached, a run without --device refuses.
+wine_two() {
+    wine_writer_ready wine-two-alone || return 1
+    wine_exe wine-two-list-alone 120 "$windows/vantrel-cli.exe" --json list
+    expect_rc 0 || return 1
+    location_a=$(json_value "$tool_out" "j['writers'][0]['path']") ||
+        { why="no writer in the list"; return 1; }
+    start_second wine-two-b || return 1
+    # Wine lists a new device a while after udev has announced it.
+    local tries=0
+    until wine_exe wine-two-list 120 "$windows/vantrel-cli.exe" --json list &&
+          [ "$(json_value "$tool_out" "len(j['writers'])")" = 2 ]; do
+        tries=$((tries + 1))
+        [ $tries -ge 20 ] && { why="Wine did not list the second writer"; return 1; }
+        sleep 3
+    done
+    json_holds "$tool_out" "[w['mode'] for w in j['writers']] == ['application'] * 2" \
+        "both writers listed in their application" || return 1
+    location_b=$(selector=$location_a json_value "$tool_out" \
+        "[w['path'] for w in j['writers'] if w['path'].lower() != sel.lower()][0]") ||
+        { why="the first writer's path is not in the list of two"; return 1; }
+
+    local ctl hex from_a from_b rc=0
+    ctl=$(winepath -w "$files/demo.ctl")
+    hex=$(winepath -w "$files/demo.hex")
+    tool=(nice -n 10 wine "$windows/vantrel-cli.exe")
+    from_a=$(wc -l <"$logs/wine.gadget.trace")
+    if at_once wine-two-configure --mode five configure "$ctl" -- --mode five configure "$ctl"; then
+        tail -n "+$((from_a + 1))" "$logs/wine.gadget.trace" >"$logs/wine-two-configure-a.gadget.trace"
+        same_file "writer a's record" "$logs/wine-two-configure-a.gadget.trace" \
+            "$files/reference-configure.trace" &&
+            same_file "writer b's record" "$logs/wine-two-b.gadget.trace" \
+                "$files/reference-configure.trace" || rc=1
+        from_b=$(wc -l <"$logs/wine-two-b.gadget.trace")
+        rm -f "$logs/wine.aprom"
+        if [ $rc -eq 0 ] && at_once wine-two-upgrade upgrade "$hex" -- --mode five configure "$ctl"; then
+            tail -n "+$((from_b + 1))" "$logs/wine-two-b.gadget.trace" \
+                >"$logs/wine-two-upgrade-b.gadget.trace"
+            same_file "the APROM" "$logs/wine.aprom" "$files/reference-aprom.bin" &&
+                same_file "writer b's record" "$logs/wine-two-upgrade-b.gadget.trace" \
+                    "$files/reference-configure.trace" || rc=1
+        else
+            rc=1
+        fi
+    else
+        rc=1
+    fi
+    tool=()
+    return $rc
+}
+
 # ---- The guest's USB stack ----------------------------------------------------------
 started=$(now)
 start_udevd
@@ -548,7 +616,7 @@ run_case native-two-list 90 native_two_list
 run_case native-two-configure 150 native_two_configure
 run_case native-two-upgrade 250 native_two_upgrade
 
-if [ "$wine" = 1 ] && { selected wine-status || selected wine-list || selected wine-configure || selected wine-upgrade ||
+if [ "$wine" = 1 ] && { selected wine-status || selected wine-list || selected wine-two || selected wine-configure || selected wine-upgrade ||
                         selected wine-gui; }; then
     why=""
     say "starting Wine"
@@ -561,6 +629,7 @@ if [ "$wine" = 1 ] && { selected wine-status || selected wine-list || selected w
         run_case wine-configure 300 wine_configure
         run_case wine-upgrade 600 wine_upgrade
         run_case wine-gui 900 wine_gui
+        run_case wine-two 900 wine_two
     else
         echo "FAIL wine-start: $why" | tee -a "$results"
     fi
