@@ -616,8 +616,11 @@ run_case native-two-list 90 native_two_list
 run_case native-two-configure 150 native_two_configure
 run_case native-two-upgrade 250 native_two_upgrade
 
-if [ "$wine" = 1 ] && { selected wine-status || selected wine-list || selected wine-two || selected wine-configure || selected wine-upgrade ||
-                        selected wine-gui; }; then
+wine_wanted=0
+for name in wine-status wine-list wine-timings wine-configure wine-upgrade wine-gui wine-two; do
+    selected "$name" && wine_wanted=1
+done
+if [ "$wine" = 1 ] && [ $wine_wanted -eq 1 ]; then
     why=""
     say "starting Wine"
     if wine_start; then
