@@ -292,13 +292,16 @@ json_holds() {
 in_background() {
     (
         run_tool "$@"
-        echo "$tool_rc" >"$logs/$1.rc"
+        echo "$tool_rc $tool_seconds" >"$logs/$1.rc"
     ) &
 }
 
 collect() {
     tool_out=$logs/$1.out
-    tool_rc=$(cat "$logs/$1.rc" 2>/dev/null || echo 255)
+    local result
+    result=$(cat "$logs/$1.rc" 2>/dev/null || echo 255 0)
+    tool_rc=${result%% *}
+    timing "$1" "${result#* }"
     [ "$tool_rc" -eq 124 ] && why="${why:+$why; }$1: a hang"
     return 0
 }
