@@ -3,7 +3,7 @@ VANTREL_PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev googletest libbe
   nlohmann-json3-dev
   libudev-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
   fonts-wqy-microhei imagemagick clang libclang-rt-14-dev openssl python3 ccache
-  help2man dpkg-dev file man-db nsis unzip qemu-system-x86 busybox-static"
+  help2man dpkg-dev file man-db lintian nsis unzip qemu-system-x86 busybox-static"
 
 ensure_packages() {
     local missing=() p

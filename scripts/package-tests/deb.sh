@@ -25,6 +25,16 @@ deb=$(ls "$build"/packages/*.deb)
 dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
 
+echo "-- lintian"
+if command -v lintian >/dev/null 2>&1; then
+    # Root is warned about; every other tag (error, warning, info) fails the check.
+    lintian --fail-on error,warning,info "$deb" 2>&1 | grep -v 'running with root privileges' |
+        tee "$build/lintian.log"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian: $(tr '\n' ' ' <"$build/lintian.log")"
+else
+    echo "lintian is not installed: not checked"
+fi
+
 # The fresh root knows only the packages that ours depends on, as this machine has
 # them, so dpkg checks the Depends line for real.
 work=$(mktemp -d /tmp/vantrel-deb.XXXXXX)
@@ -48,6 +58,7 @@ completion=$fresh/usr/share/bash-completion/completions/vantrel-cli
 rule=$fresh/usr/lib/udev/rules.d/60-vantrel.rules
 doc=$fresh/usr/share/doc/vantrel-cli
 for file in "$cli" "$page" "$completion" "$rule" "$doc/README.md" "$doc/GUIDE.md" \
+    "$doc/copyright" "$doc/changelog.gz" \
     "$doc/images/main-start-up.png"; do
     [ -f "$file" ] || fail "not installed: ${file#"$fresh"}"
 done
