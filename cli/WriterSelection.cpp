@@ -13,27 +13,26 @@ namespace {
 constexpr uint32_t kAwaitPollMs = 100;
 
 // Windows paths and location paths are compared without regard to case.
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
-
 std::wstring Folded(const std::wstring& text) {
     std::wstring folded(text);
     for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(c));
     return folded;
 }
 
+bool SameText(const std::wstring& a, const std::wstring& b) { return Folded(a) == Folded(b); }
+
+bool IsWriter(const HidAttributes& attributes) {
+    return attributes.vendorId == kBootLoaderVendorId &&
+           attributes.productId == kBootLoaderProductId &&
+           (attributes.versionNumber == kApplicationVersion ||
+            attributes.versionNumber == kBootLoaderVersion);
+}
+
 bool IsWriterInterface(IHidPlatform& platform, const std::wstring& path, uint16_t& version) {
     HidAttributes attributes;
     if (!platform.QueryAttributes(path, attributes)) return false;
     version = attributes.versionNumber;
-    return attributes.vendorId == kBootLoaderVendorId &&
-           attributes.productId == kBootLoaderProductId &&
-           (version == kApplicationVersion || version == kBootLoaderVersion);
+    return IsWriter(attributes);
 }
 
 }  // namespace
@@ -94,14 +93,12 @@ bool SelectingPlatform::AcceptsUnlocated(const std::wstring& path,
     }
     // A path never seen before: the chosen writer in its other mode when it is a
     // writer's interface and none of the chosen writer's paths is listed now.
-    uint16_t version = 0;
-    if (!IsWriterInterface(m_inner, path, version)) {
-        HidAttributes attributes;
-        // Another device for good; one that cannot be asked yet is judged again.
-        if (m_inner.QueryAttributes(path, attributes)) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_otherPaths.insert(key);
-        }
+    // One that cannot be asked yet is judged again; another device is for good.
+    HidAttributes attributes;
+    if (!m_inner.QueryAttributes(path, attributes)) return false;
+    if (!IsWriter(attributes)) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_otherPaths.insert(key);
         return false;
     }
     std::vector<std::wstring> own;
