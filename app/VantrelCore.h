@@ -21,6 +21,7 @@
 #include "common/View.h"
 #include "configure/ConfigurationRecord.h"
 #include "configure/ControlFile.h"
+#include "link/ClaimingPlatform.h"
 #include "link/HidDevice.h"
 #include "link/HidPlatform.h"
 
@@ -127,6 +128,9 @@ public:
     std::mutex m_linkGate;
     std::atomic<BOOL> m_bDeviceCheckPending{FALSE};
     std::vector<std::pair<uint32_t, vantrel::DeviceBroadcast>> m_deferredChanges;
+    // Where the front end opens the writer under its claim: each job holds the claim
+    // from its start to its end (null: the front end holds it for its whole run).
+    vantrel::ClaimingPlatform* m_claimScope = nullptr;
 
     vantrel::IView& m_view;
     vantrel::IClock& m_clock;

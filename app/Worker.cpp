@@ -36,12 +36,16 @@ void CVantrelCore::Run() {
                     // The rest of the batch is dropped with `batch`.
                     return;
                 case Configure:
+                    if (m_claimScope != nullptr) m_claimScope->BeginHold();
                     RunConfigurationJob();
+                    if (m_claimScope != nullptr) m_claimScope->EndHold();
                     m_bConfigIdle = TRUE;
                     break;
                 case UpgradeFirmware: {
                     std::wstring path = CopyFilePath();
+                    if (m_claimScope != nullptr) m_claimScope->BeginHold();
                     RunFirmwareUpgrade(path);
+                    if (m_claimScope != nullptr) m_claimScope->EndHold();
                     m_bUpgradeBusy = FALSE;
                     break;
                 }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "common/Text.h"
 #include "upgrade/FirmwareImage.h"
@@ -12,6 +14,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -42,6 +45,14 @@ wchar_t g_unfinished[4096];
 char g_unfinished[4096];
 #endif
 std::atomic<bool> g_hasUnfinished{false};
+
+// The boundary: the gate to wait for, and whether an interruption is under way.
+std::mutex g_boundaryMutex;
+std::atomic<std::mutex*> g_gate{nullptr};
+std::atomic<bool> g_stopping{false};
+#ifndef _WIN32
+int g_wakePipe[2] = {-1, -1};
+#endif
 
 bool Is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
@@ -97,16 +108,66 @@ void SayAndExit() {
 #endif
 }
 
+void WriteError(const char* text) {
+    char line[256];
+    Text message(line, sizeof line);
+    if (g_barOpen.exchange(false)) message << "\n";
+    message << text;
+#ifdef _WIN32
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(message.Length()), &written,
+              nullptr);
+#else
+    const ssize_t ignored = write(STDERR_FILENO, line, message.Length());
+    (void)ignored;
+#endif
+}
+
+// Waits until the transaction in progress has ended and keeps the gate, so that no
+// other one starts, then stops the run.
+void StopAtBoundary() {
+    WriteError(
+        "vantrel-cli: interrupted: finishing the transfer in progress first (interrupt again "
+        "to stop at once)\n");
+    std::lock_guard<std::mutex> boundary(g_boundaryMutex);
+    if (std::mutex* gate = g_gate.load()) gate->lock();
+    SayAndExit();
+}
+
+// The first interruption waits for the boundary, where there is one; a second one,
+// or one with no writer command running, stops at once.
+bool FirstInterruptionWaits() {
+#ifndef _WIN32
+    if (g_wakePipe[1] < 0) return false;  // no watcher to wait with
+#endif
+    return !g_stopping.exchange(true) && g_gate.load() != nullptr;
+}
+
 #ifdef _WIN32
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
         return FALSE;
     }
-    SayAndExit();
+    // Each event runs on a thread of its own, which may wait here.
+    if (!FirstInterruptionWaits()) SayAndExit();
+    StopAtBoundary();
     return TRUE;
 }
 #else
-void OnSignal(int) { SayAndExit(); }
+void OnSignal(int) {
+    if (!FirstInterruptionWaits()) SayAndExit();
+    const char wake = 1;
+    const ssize_t ignored = write(g_wakePipe[1], &wake, 1);
+    (void)ignored;
+}
+
+// The thread that waits for the boundary: a signal handler cannot.
+void WatchForInterruption() {
+    char wake;
+    while (read(g_wakePipe[0], &wake, 1) < 0 && errno == EINTR) {
+    }
+    StopAtBoundary();
+}
 #endif
 
 }  // namespace
@@ -117,11 +178,17 @@ void InstallInterruptHandlers() {
 #ifdef _WIN32
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 #else
+    if (pipe2(g_wakePipe, O_CLOEXEC) == 0) {
+        std::thread(WatchForInterruption).detach();
+    } else {
+        g_wakePipe[0] = g_wakePipe[1] = -1;
+    }
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
     // Output into a pipe whose reader went away must not end an upgrade half-way:
     // the write fails instead (and the run's status says so at the end).
     signal(SIGPIPE, SIG_IGN);
@@ -156,6 +223,11 @@ void NoteWriterCommand(const WireCommand& command) {
 }
 
 void NoteBarOpen(bool open) { g_barOpen = open; }
+
+void SetInterruptBoundary(std::mutex* gate) {
+    std::lock_guard<std::mutex> boundary(g_boundaryMutex);
+    g_gate = gate;
+}
 
 void NoteUnfinishedFile(const std::wstring& path) {
     g_hasUnfinished = false;
@@ -219,6 +291,7 @@ size_t DescribeWhereTheWriterIs(char* buffer, size_t size) {
 }
 
 void ResetWriterWhereabouts() {
+    g_stopping = false;
     g_place = kUntouched;
     g_page = 0;
     g_step = "";

@@ -1,11 +1,16 @@
 #pragma once
-// Ctrl-C, Ctrl-Break and SIGTERM: the run stops at once, as an interrupted program
-// does, but first says in one line on standard error where the writer was left
-// ("the writer is left in its boot loader ...: run upgrade again"), and exits 130.
-// Where the writer stands is kept from the commands written to it; the handler
-// reads it without locks or allocation.
+// Ctrl-C, Ctrl-Break, closing the console, SIGINT, SIGTERM and SIGHUP. While a
+// writer command runs, the run stops at the next transaction boundary: the reports of
+// the page or item in progress are sent and answered first (the run holds the link
+// gate, so no further transaction starts), so the writer is never left in the middle
+// of a transfer; a second interruption during that wait stops at once. Then one line
+// on standard error says where the writer was left ("the writer is left in its boot
+// loader ...: run upgrade again"), and the run exits 130. Outside a writer command
+// the run stops at once. Where the writer stands is kept from the commands written
+// to it; the handler reads it without locks or allocation.
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 #include "cli/WireSteps.h"
@@ -16,6 +21,11 @@ constexpr int kInterruptedStatus = 130;
 
 // Installs the handlers (once).
 void InstallInterruptHandlers();
+
+// The link gate of the core whose job runs now (null when none): an interruption
+// waits for it, that is for the transaction in progress. Clearing it waits for an
+// interruption that is already waiting on the gate (which then ends the process).
+void SetInterruptBoundary(std::mutex* gate);
 
 // A command is about to be written to the writer.
 void NoteWriterCommand(const WireCommand& command);

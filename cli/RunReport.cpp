@@ -59,6 +59,7 @@ OrderedJson WriterJson(const AttachedWriter& writer) {
     j["mode"] = ToUtf8(WriterModeName(writer.mode));
     j["path"] = ToUtf8(writer.path);
     j["location"] = writer.location.empty() ? OrderedJson() : OrderedJson(ToUtf8(writer.location));
+    if (writer.mode == WriterMode::Busy) j["held_by"] = writer.heldBy;
     return j;
 }
 

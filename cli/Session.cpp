@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
+#include "app/WriterRecovery.h"
 #include "cli/Console.h"
 #include "cli/ConsoleView.h"
 #include "cli/ControlFileReport.h"
@@ -30,8 +31,11 @@
 #include "cli/WriterSelection.h"
 #include "common/Files.h"
 #include "common/Text.h"
+#include "link/ClaimingPlatform.h"
+#include "link/WriterClaims.h"
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
+#include "upgrade/BootLoaderCommands.h"
 #include "upgrade/FirmwareLoad.h"
 
 namespace vantrel::cli {
@@ -241,12 +245,14 @@ public:
             m_turns.AwaitTurn();
             m_clock.Sleep(1);
         });
+        SetInterruptBoundary(&m_core.m_linkGate);
     }
 
     ~WriterSession() { Stop(); }
 
     void Stop() {
         m_core.StopWorker(kStopWaitMs);
+        SetInterruptBoundary(nullptr);
         m_view.Finish();
     }
 
@@ -357,7 +363,68 @@ std::wstring UnsentModeText(const Options& options, bool asked, bool sent) {
            L"3)";
 }
 
+// "at 1-1" or the interface path where the backend tells no location.
+std::wstring WriterPlace(const AttachedWriter& writer) {
+    return writer.location.empty() ? ShownPath(writer.path) : ShownPath(writer.location);
+}
+
+// Takes the claim of the writer that the run is going to use, before it sends the
+// writer anything, and brings the writer back if the claim's last holder vanished
+// in the middle of a transfer. 0, or the exit status with which the run ends.
+int ClaimWriter(const Options& options, IClock& clock, WriterClaims& claims,
+                ClaimingPlatform& claiming, IHidPlatform& below, const AttachedWriter& writer,
+                const std::function<void(const std::wstring&)>& say) {
+    std::vector<std::wstring> keys = {claiming.KeyOf(writer.path)};
+    // An upgrade restarts the writer into its boot loader, where a writer of unknown
+    // location cannot be told from another one: that restart is claimed machine-wide.
+    if (options.command == Command::Upgrade && writer.location.empty() &&
+        writer.mode == WriterMode::Application) {
+        keys.push_back(ClaimKey(L"", L"", true));
+    }
+    const uint32_t start = clock.GetTickCount();
+    bool vanished = false;
+    for (const std::wstring& key : keys) {
+        std::string heldBy;
+        bool said = false;
+        bool left = false;
+        while (!claims.Hold(key, &heldBy, &left)) {
+            const std::wstring busy = L"the writer at " + WriterPlace(writer) + L" is busy: " +
+                                      ShownText(FromUtf8(heldBy));
+            if (!options.wait || clock.GetTickCount() - start >= options.waitSeconds * 1000) {
+                say(busy);
+                return kExitNoWriter;
+            }
+            if (!said) say(busy + L"; waiting");
+            said = true;
+            clock.Sleep(100);
+        }
+        vanished = vanished || left;
+    }
+    if (!vanished || writer.mode == WriterMode::Busy) return 0;
+    uint32_t fillers = 0;
+    const uint16_t version = static_cast<uint16_t>(
+        writer.mode == WriterMode::Application ? kApplicationVersion : kBootLoaderVersion);
+    const RecoveryOutcome outcome = RecoverWriter(below, writer.path, version, &fillers);
+    if (outcome == RecoveryOutcome::Recovered) {
+        say(L"the writer at " + WriterPlace(writer) +
+            L" was left in the middle of a transfer by a run that ended; " +
+            std::to_wstring(fillers) + L" filler report" + (fillers == 1 ? L"" : L"s") +
+            L" completed it");
+    } else if (!WriterUsable(outcome)) {
+        say(L"the writer at " + WriterPlace(writer) +
+            L" does not answer after an interrupted transfer: unplug it and plug it back in "
+            L"(a writer powered from USB restarts)");
+        return kExitNoWriter;
+    }
+    return 0;
+}
+
 }  // namespace
+
+InProcessClaimBackend& SimulatedWriterClaims() {
+    static InProcessClaimBackend claims;
+    return claims;
+}
 
 int RunWriterCommand(const Options& options) {
     InstallInterruptHandlers();
@@ -420,6 +487,19 @@ int RunWriterCommand(const Options& options) {
         selection = std::make_unique<SelectingPlatform>(*platform, options.device);
         platform = selection.get();
     }
+    // Every interface opens under its writer's claim, which the run keeps to its end.
+    std::unique_ptr<IClaimBackend> systemClaims;
+    if (!bus) systemClaims = MakeSystemClaimBackend();
+    const std::string holder = DescribeHolder("vantrel-cli", CommandText(options.command));
+    WriterClaims claims(bus ? SimulatedWriterClaims() : *systemClaims, [&] { return holder; });
+    IHidPlatform& unclaimed = *platform;
+    ClaimingPlatform claiming(*platform, claims);
+    claiming.BeginHold();
+    platform = &claiming;
+    const BusyCheck busyElsewhere = [&](const std::wstring& path, std::string& heldBy) {
+        return claims.BusyElsewhere(claiming.KeyOf(path), heldBy);
+    };
+
     std::unique_ptr<IDeviceEventSource> events;
     if (bus) {
         events = std::make_unique<SimDeviceEvents>(*bus);
@@ -460,14 +540,16 @@ int RunWriterCommand(const Options& options) {
     }
 
     std::vector<AttachedWriter> writers;
-    if (!waitedOut) writers = ListWriters(*platform, *clock, options.command == Command::List);
+    if (!waitedOut) {
+        writers = ListWriters(*platform, *clock, options.command == Command::List, busyElsewhere);
+    }
     const bool refused =
         !waitedOut && options.command != Command::List && DistinctWriters(writers) > 1;
     if (options.command == Command::List || refused) {
         if (refused) {
             say(L"several writers are attached; choose one with --device LOCATION (or its "
                 L"device path):");
-            writers = ListWriters(*platform, *clock, true);
+            writers = ListWriters(*platform, *clock, true, busyElsewhere);
             status = kExitNoWriter;
         } else if (!waitedOut && writers.empty()) {
             say(L"no writer is attached");
@@ -480,9 +562,22 @@ int RunWriterCommand(const Options& options) {
         }
         result["writers"] = list;
     }
+    bool claimRefused = false;
+    if (!waitedOut && !refused && options.command != Command::List && !writers.empty()) {
+        const int claimStatus =
+            ClaimWriter(options, *clock, claims, claiming, unclaimed, writers.front(), say);
+        if (claimStatus != 0) {
+            status = claimStatus;
+            claimRefused = true;
+            if (options.command == Command::Status) {
+                result["mode"] = OrderedJson();
+                result["connection"] = OrderedJson();
+            }
+        }
+    }
     std::unique_ptr<WriterSession> session;
     const size_t ownBefore = ownTexts.size();
-    if (!waitedOut && !refused && options.command != Command::List) {
+    if (!waitedOut && !refused && !claimRefused && options.command != Command::List) {
         session = std::make_unique<WriterSession>(options, *clock, *platform, deviceEvents, view);
         session->Start();
         const bool found = session->WriterFound();

@@ -155,13 +155,15 @@ const wchar_t* WriterModeName(WriterMode mode) {
             return L"application";
         case WriterMode::BootLoader:
             return L"boot-loader";
+        case WriterMode::Busy:
+            return L"busy";
         default:
             return L"no-answer";
     }
 }
 
 std::vector<AttachedWriter> ListWriters(IHidPlatform& platform, IClock& clock,
-                                        bool confirmBootLoaders) {
+                                        bool confirmBootLoaders, const BusyCheck& busy) {
     std::vector<AttachedWriter> writers;
     std::vector<std::wstring> paths;
     if (!platform.EnumerateInterfaces(paths)) return writers;
@@ -171,7 +173,9 @@ std::vector<AttachedWriter> ListWriters(IHidPlatform& platform, IClock& clock,
         AttachedWriter writer;
         writer.path = path;
         platform.InterfaceLocation(path, writer.location);
-        if (version == kBootLoaderVersion) {
+        if (busy && busy(path, writer.heldBy)) {
+            writer.mode = WriterMode::Busy;
+        } else if (version == kBootLoaderVersion) {
             writer.mode = WriterMode::BootLoader;
             if (confirmBootLoaders) {
                 // Presence tracking's own detection, on this writer alone and with

@@ -9,6 +9,7 @@
 // paths is listed: its restart, as long as no other writer restarts at that time.
 // ListWriters finds every writer attached, each at its location.
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -75,22 +76,27 @@ private:
     SelectingPlatform& m_selection;
 };
 
-enum class WriterMode { Application, BootLoader, Unanswered };
+enum class WriterMode { Application, BootLoader, Unanswered, Busy };
 
 struct AttachedWriter {
     WriterMode mode = WriterMode::Application;
     std::wstring path;
     std::wstring location;  // empty when the backend cannot tell
+    std::string heldBy;     // Busy: who holds the writer's claim
 };
+
+// Whether another process holds the claim of interface `path` (and who).
+using BusyCheck = std::function<bool(const std::wstring& path, std::string& heldBy)>;
 
 // The writer's interfaces present (vendor 0x0416, product 0x5020, the version of
 // either mode), in enumeration order. With `confirmBootLoaders`, each boot loader
 // is asked with its query, as presence tracking asks it; one that does not
-// answer is Unanswered.
+// answer is Unanswered. A writer that `busy` finds claimed by another process is
+// Busy and is not asked.
 std::vector<AttachedWriter> ListWriters(IHidPlatform& platform, IClock& clock,
-                                        bool confirmBootLoaders);
+                                        bool confirmBootLoaders, const BusyCheck& busy = nullptr);
 
-// "application", "boot-loader" or "no-answer".
+// "application", "boot-loader", "no-answer" or "busy".
 const wchar_t* WriterModeName(WriterMode mode);
 
 // Waits until a writer's interface is present through `platform`, looking every

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Clock.h"
+#include "link/ClaimingPlatform.h"
 #include "link/HidPlatform.h"
 
 namespace vantrel::win32 {
@@ -32,6 +33,9 @@ public:
     virtual uint32_t DeviceEventIntervalMs() const { return 0; }
     // Device events that are due now, oldest first (user-interface thread).
     virtual std::vector<DeviceEvent> TakeDueDeviceEvents() { return {}; }
+    // The layer of Platform() that opens the writer under its claim, which each job
+    // holds from start to end; null where no other process can reach the writer.
+    virtual ClaimingPlatform* ClaimScope() { return nullptr; }
 };
 
 // Defined once per executable.

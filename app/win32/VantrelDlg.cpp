@@ -61,6 +61,7 @@ CVantrelDlg::CVantrelDlg(vantrel::win32::IToolBackend& backend)
     : CDialogLite(IDD_VANTREL_DIALOG, nullptr),
       CVantrelCore(*static_cast<vantrel::IView*>(this), backend.Clock(), backend.Platform()),
       m_backend(backend) {
+    m_claimScope = backend.ClaimScope();
     m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 

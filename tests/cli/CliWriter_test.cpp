@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -348,30 +349,73 @@ TEST_F(CliWriterTest, AWriteThatFailsFailsTheRun) {
     }
 }
 
-TEST_F(CliWriterTest, AnInterruptedUpgradeSaysWhereTheWriterWasLeft) {
+// Waits (at most 5 s) until the trace file holds `text`; returns the trace.
+std::string AwaitTrace(const std::wstring& file, const std::string& text) {
+    std::string trace;
+    for (int i = 0; i < 5000 && trace.find(text) == std::string::npos; ++i) {
+        usleep(1000);
+        const std::vector<uint8_t> bytes = ReadWholeFile(file);
+        trace.assign(bytes.begin(), bytes.end());
+    }
+    return trace;
+}
+
+TEST_F(CliWriterTest, AnInterruptionStopsAtTheNextTransactionBoundary) {
     std::vector<uint8_t> image(4096, 0x5A);
     dir.Write(L"fw.txt", vantrel::BuildIntelHex(image));
     ASSERT_EQ(RunCli({"seal", Path(L"fw.txt"), "-o", Path(L"fw.hex")}).status, 0);
-    // In real time the third page's checksum is never answered: once its command
-    // is in the trace the run waits there, until it is interrupted.
-    RunningCli running({"--simulate", "--sim-boot", "--sim-fault", "silent:ReadApromChecksum#3",
-                        "--trace", Path(L"trace.txt"), "upgrade", Path(L"fw.hex")});
-    const std::string thirdChecksum = "OUT boot 05040100010002000004";
-    std::string trace;
-    for (int i = 0; i < 5000 && trace.find(thirdChecksum) == std::string::npos; ++i) {
-        usleep(1000);
+    const std::string finishing =
+        "vantrel-cli: interrupted: finishing the transfer in progress first (interrupt again to "
+        "stop at once)\n";
+    struct Case {
+        const char* what;
+        std::vector<std::string> fault;
+        const char* awaited;  // the trace text after which the signals are sent
+        std::vector<int> signals;
+        std::string err;  // empty: only checked for the boundary
+    };
+    const std::vector<Case> cases = {
+        // The third page's checksum is never answered: the first signal waits for that
+        // transaction, the second stops at once.
+        {"a second signal stops at once",
+         {"--sim-fault", "silent:ReadApromChecksum#3"},
+         "OUT boot 05040100010002000004",
+         {SIGINT, SIGINT},
+         finishing + "vantrel-cli: interrupted: the writer is left in its boot loader with its "
+                     "firmware programmed up to page 3 of 136: run upgrade again\n"},
+        {"SIGTERM during programming", {}, "OUT boot 050301000100020000020000", {SIGTERM}, ""},
+        {"SIGHUP during programming", {}, "OUT boot 050301000100020000040000", {SIGHUP}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> args = {"--simulate", "--sim-boot"};
+        args.insert(args.end(), c.fault.begin(), c.fault.end());
+        for (const std::string& arg : {std::string("--trace"), Path(L"trace.txt"),
+                                       std::string("upgrade"), Path(L"fw.hex")}) {
+            args.push_back(arg);
+        }
+        std::remove(Path(L"trace.txt").c_str());
+        RunningCli running(args);
+        AwaitTrace(dir.File(L"trace.txt"), c.awaited);
+        for (int signal : c.signals) {
+            running.Signal(signal);
+            usleep(50000);
+        }
+        const CliRun run = running.Wait();
+        EXPECT_EQ(run.status, 130);
+        if (!c.err.empty()) EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.err.rfind(finishing, 0), 0u) << run.err;
+        // The trace ends on a whole transaction: no program command short of its 8
+        // data reports.
         const std::vector<uint8_t> bytes = ReadWholeFile(dir.File(L"trace.txt"));
-        trace.assign(bytes.begin(), bytes.end());
+        const std::string trace(bytes.begin(), bytes.end());
+        ASSERT_FALSE(trace.empty());
+        EXPECT_EQ(trace.back(), '\n');
+        const size_t program = trace.rfind("OUT boot 0503");
+        ASSERT_NE(program, std::string::npos);
+        const std::string after = trace.substr(program);
+        EXPECT_GE(std::count(after.begin(), after.end(), '\n'), 9) << after;
     }
-    running.Signal(SIGINT);
-    const CliRun run = running.Wait();
-    EXPECT_EQ(run.status, 130);
-    EXPECT_EQ(run.err,
-              "vantrel-cli: interrupted: the writer is left in its boot loader with its firmware "
-              "programmed up to page 3 of 136: run upgrade again\n");
-    const std::vector<uint8_t> bytes = ReadWholeFile(dir.File(L"trace.txt"));
-    ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(bytes.back(), '\n');
 }
 
 TEST_F(CliWriterTest, HelpAndVersion) {
