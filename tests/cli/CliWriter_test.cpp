@@ -403,7 +403,9 @@ TEST_F(CliWriterTest, AnInterruptionStopsAtTheNextTransactionBoundary) {
         }
         const CliRun run = running.Wait();
         EXPECT_EQ(run.status, 130);
-        if (!c.err.empty()) EXPECT_EQ(run.err, c.err);
+        if (!c.err.empty()) {
+            EXPECT_EQ(run.err, c.err);
+        }
         EXPECT_EQ(run.err.rfind(finishing, 0), 0u) << run.err;
         // The trace ends on a whole transaction: no program command short of its 8
         // data reports.
