@@ -63,7 +63,7 @@ OrderedJson WriterJson(const AttachedWriter& writer) {
 }
 
 std::string JsonLine(const OrderedJson& value) {
-    return value.dump(-1, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
+    return JsonText(value, true);
 }
 
 }  // namespace vantrel::cli
