@@ -62,8 +62,6 @@ OrderedJson WriterJson(const AttachedWriter& writer) {
     return j;
 }
 
-std::string JsonLine(const OrderedJson& value) {
-    return JsonText(value, true);
-}
+std::string JsonLine(const OrderedJson& value) { return JsonText(value, true); }
 
 }  // namespace vantrel::cli

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/Json.h"
+#include "cli/ResultOutput.h"
 #include "tests/cli/RunCli.h"
 #include "tests/support/TempDir.h"
 #include "upgrade/IntelHexWriter.h"
@@ -111,6 +112,27 @@ TEST_F(CliJsonTest, AnInterruptedRunPrintsTheInterruptionsObjectAlone) {
     const cli::Json j = OneObject(running.Wait(), 130, "upgrade", left);
     EXPECT_EQ(j.value("interrupted", false), true);
     EXPECT_EQ(j.value("writer_left", std::string()), left);
+}
+
+TEST(ResultOutput, TheFirstOfTheFinalObjectAndTheInterruptionWins) {
+    // 'F': PrintFinalJson, 'I': TakeOverForInterruption; the answers expected.
+    // (The final object is empty here, so nothing reaches the test's output.)
+    const struct {
+        const char* calls;
+        const char* answers;
+    } cases[] = {{"FIF", "TFF"}, {"IFI", "TFF"}, {"FF", "TF"}};
+    for (const auto& c : cases) {
+        cli::ResetResultOutput();
+        cli::SetJsonRun(true, "status");
+        std::string answers;
+        for (const char* call = c.calls; *call != 0; ++call) {
+            const bool yes =
+                *call == 'F' ? cli::PrintFinalJson("") : cli::TakeOverForInterruption();
+            answers += yes ? 'T' : 'F';
+        }
+        EXPECT_EQ(answers, c.answers) << c.calls;
+    }
+    cli::ResetResultOutput();
 }
 
 }  // namespace
