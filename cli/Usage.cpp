@@ -149,8 +149,8 @@ constexpr const wchar_t* kExitStatus =
     L"     a writer that did not come back)\n"
     L"  2  a usage error, or an argument that cannot be read or written\n"
     L"  3  no writer was found, the writer cannot be opened (permissions),\n"
-    L"     several writers are attached and none was chosen, or the job was\n"
-    L"     refused with \"USB未连接\" (no writer in the mode the job needs)\n"
+    L"     several writers are attached and none was chosen, or no writer is in\n"
+    L"     the mode the job needs (configure of a writer in its boot loader)\n"
     L"  4  a file was refused by its own checks before the writer was touched\n";
 
 constexpr size_t kTextColumn = 26;
