@@ -14,6 +14,7 @@
 #include "cli/FirmwareReport.h"
 #include "cli/Json.h"
 #include "cli/PackDescription.h"
+#include "cli/ResultOutput.h"
 #include "cli/ShownText.h"
 #include "common/Text.h"
 #include "configure/AnsiText.h"
@@ -27,7 +28,10 @@ namespace vantrel::cli {
 
 namespace {
 
-void Problem(const std::wstring& text) { StandardError().Write(L"vantrel-cli: " + text + L"\n"); }
+void Problem(const std::wstring& text) {
+    NoteOwnText(text);
+    StandardError().Write(L"vantrel-cli: " + text + L"\n");
+}
 
 void Print(const std::wstring& line) { StandardOutput().Write(line + L"\n"); }
 
@@ -68,8 +72,24 @@ std::wstring IcTypeText(uint8_t type) { return AnsiToWide(&type, 1); }
 std::string Utf8(const std::wstring& text) { return ToUtf8(text); }
 std::string PathText(const std::wstring& path) { return ToUtf8(ShownPath(path)); }
 
-void PrintControlJson(const std::wstring& path, const ControlInspection& r) {
+// The members that every --json object starts with.
+OrderedJson InspectJson(int status) {
     OrderedJson j;
+    j["ok"] = status == kExitOk;
+    j["exit"] = status;
+    j["command"] = "inspect";
+    return j;
+}
+
+// The refusal as the one text of the run, or none.
+OrderedJson RefusalTexts(bool refused, const std::wstring& refusal) {
+    OrderedJson texts = OrderedJson::array();
+    if (refused) texts.push_back({{"where", "cli"}, {"text", Utf8(refusal)}});
+    return texts;
+}
+
+void PrintControlJson(const std::wstring& path, const ControlInspection& r, int status) {
+    OrderedJson j = InspectJson(status);
     j["kind"] = "control";
     j["file"] = PathText(path);
     j["ic_name"] = r.headerRead ? OrderedJson(Utf8(r.icName)) : OrderedJson();
@@ -92,7 +112,8 @@ void PrintControlJson(const std::wstring& path, const ControlInspection& r) {
     j["checksum_memory"] = r.decoded ? OrderedJson(Utf8(r.checksumMemory)) : OrderedJson();
     j["valid"] = r.valid;
     if (!r.valid) j["error"] = Utf8(r.error);
-    StandardOutput().WriteUtf8(JsonText(j));
+    j["texts"] = RefusalTexts(!r.valid, r.error);
+    PrintFinalJson(JsonText(j));
 }
 
 void PrintControlText(const std::wstring& path, const ControlInspection& r) {
@@ -157,9 +178,9 @@ std::vector<std::string> Utf8Lines(const std::vector<std::wstring>& lines) {
     return out;
 }
 
-void PrintFirmwareJson(const std::wstring& path, const FirmwareReport& report) {
+void PrintFirmwareJson(const std::wstring& path, const FirmwareReport& report, int status) {
     const FirmwareCheck& r = report.described;
-    OrderedJson j;
+    OrderedJson j = InspectJson(status);
     j["kind"] = "firmware";
     j["file"] = PathText(path);
     j["records"] = r.records;
@@ -177,7 +198,11 @@ void PrintFirmwareJson(const std::wstring& path, const FirmwareReport& report) {
     j["refusal"] = report.verdict.Sound()
                        ? OrderedJson()
                        : OrderedJson(Utf8(FirmwareRefusalText(report.verdict.problems.front())));
-    StandardOutput().WriteUtf8(JsonText(j));
+    j["texts"] =
+        RefusalTexts(!report.verdict.Sound(),
+                     report.verdict.Sound() ? std::wstring()
+                                            : FirmwareRefusalText(report.verdict.problems.front()));
+    PrintFinalJson(JsonText(j));
 }
 
 void PrintFirmwareText(const std::wstring& path, const FirmwareReport& report) {
@@ -226,24 +251,26 @@ bool ReadArgument(const std::wstring& path, std::vector<uint8_t>& bytes) {
 
 int RunInspect(const Options& options) {
     std::vector<uint8_t> bytes;
-    if (!ReadArgument(options.file, bytes)) return 2;
+    if (!ReadArgument(options.file, bytes)) return kExitUsage;
     if (IsControlFile(options.file, bytes.size())) {
         const ControlInspection report = InspectControlFile(options.file, options.wideOptions);
+        // What configure would refuse before touching the writer.
+        const int status = report.valid ? kExitOk : kExitFileRefused;
         if (options.json) {
-            PrintControlJson(options.file, report);
+            PrintControlJson(options.file, report, status);
         } else {
             PrintControlText(options.file, report);
         }
-        // What configure would refuse before touching the writer.
-        return report.valid ? kExitOk : kExitFileRefused;
+        return status;
     }
     const FirmwareReport report = ReportFirmware(bytes);
+    const int status = report.verdict.Sound() ? kExitOk : kExitFileRefused;
     if (options.json) {
-        PrintFirmwareJson(options.file, report);
+        PrintFirmwareJson(options.file, report, status);
     } else {
         PrintFirmwareText(options.file, report);
     }
-    return report.verdict.Sound() ? kExitOk : kExitFileRefused;
+    return status;
 }
 
 int RunPack(const Options& options) {

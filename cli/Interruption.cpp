@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "cli/ResultOutput.h"
 #include "common/Text.h"
 #include "upgrade/FirmwareImage.h"
 
@@ -89,11 +90,16 @@ private:
 };
 
 void SayAndExit() {
+    // With --json the run's final object and this one exclude each other: once the
+    // final object has begun, the run ends as it would have without the interruption.
+    if (!TakeOverForInterruption()) return;
     char line[256];
     Text text(line, sizeof line - 1);
     if (g_barOpen.load()) text << "\n";
     text << "vantrel-cli: interrupted: ";
-    DescribeWhereTheWriterIs(line + text.Length(), sizeof line - 1 - text.Length());
+    const size_t prefix = text.Length();
+    DescribeWhereTheWriterIs(line + prefix, sizeof line - 1 - prefix);
+    WriteInterruptedJson(line + prefix);
     size_t length = std::strlen(line);
     line[length++] = '\n';
     RemoveUnfinishedFile();

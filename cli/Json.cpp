@@ -63,10 +63,30 @@ bool ParseJson(const std::string& text, Json& value, std::string& error) {
     return false;
 }
 
-std::string JsonText(const OrderedJson& value) {
+std::string JsonText(const OrderedJson& value, bool oneLine) {
     // Every text put into a document is UTF-8 from the tool's own conversion; a
     // byte that is not would be replaced rather than end the output.
-    return value.dump(2, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
+    const std::string dumped =
+        value.dump(oneLine ? -1 : 2, ' ', false, OrderedJson::error_handler_t::replace);
+    // The dump is well-formed UTF-8 in which DEL and C2 80 .. C2 9F can stand only
+    // inside a string: they become escapes there, as a terminal must not see them raw.
+    static const char kHex[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(dumped.size() + 1);
+    for (size_t i = 0; i < dumped.size(); ++i) {
+        auto code = static_cast<unsigned char>(dumped[i]);
+        const bool c1 = code == 0xC2 && i + 1 < dumped.size() &&
+                        static_cast<unsigned char>(dumped[i + 1]) <= 0x9F;
+        if (c1) code = static_cast<unsigned char>(dumped[++i]);
+        if (code == 0x7F || c1) {
+            text += "\\u00";
+            text += kHex[code >> 4];
+            text += kHex[code & 15];
+        } else {
+            text += static_cast<char>(code);
+        }
+    }
+    return text + "\n";
 }
 
 }  // namespace vantrel::cli

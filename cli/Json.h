@@ -21,8 +21,9 @@ constexpr int kMaxJsonDepth = 64;
 // kMaxJsonDepth. On failure returns false with `error` naming the place.
 bool ParseJson(const std::string& text, Json& value, std::string& error);
 
-// The document as text: two-space indent, UTF-8 as it is, control characters,
-// quotes and backslashes escaped, and a line end after the last brace.
-std::string JsonText(const OrderedJson& value);
+// The document as text: two-space indent (or, with `oneLine`, none), UTF-8 as it is
+// but for the control characters, DEL and the C1 characters (U+0080 .. U+009F), which
+// are escaped with quotes and backslashes, and a line end after the last brace.
+std::string JsonText(const OrderedJson& value, bool oneLine = false);
 
 }  // namespace vantrel::cli

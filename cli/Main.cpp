@@ -9,6 +9,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/Options.h"
+#include "cli/ResultOutput.h"
 #include "cli/Session.h"
 #include "cli/Usage.h"
 #include "common/Text.h"
@@ -21,6 +22,11 @@ int RunCommand(const std::vector<std::wstring>& args) {
     Options options;
     std::wstring error;
     if (!ParseOptions(args, options, error)) {
+        Command command = Command::None;
+        const bool json = AsksForJson(args, command);
+        SetJsonRun(json, command == Command::None ? nullptr
+                                                  : vantrel::ToUtf8(CommandName(command)).c_str());
+        NoteOwnText(error);
         StandardError().Write(L"vantrel-cli: " + error +
                               L"\nTry 'vantrel-cli --help' for more information.\n");
         return kExitUsage;
@@ -33,6 +39,7 @@ int RunCommand(const std::vector<std::wstring>& args) {
         StandardOutput().Write(std::wstring(kVersionText) + L"\n");
         return kExitOk;
     }
+    SetJsonRun(options.json, vantrel::ToUtf8(CommandName(options.command)).c_str());
     switch (options.command) {
         case Command::Inspect:
             return RunInspect(options);
@@ -48,6 +55,9 @@ int RunCommand(const std::vector<std::wstring>& args) {
 // Output that could not be written is a failure of the run, not a silent loss.
 int RunCli(const std::vector<std::wstring>& args) {
     int status = RunCommand(args);
+    // A run that ended before printing its object (a usage error, an argument that
+    // cannot be read) still prints one.
+    if (IsJsonRun()) PrintFinalJson(EarlyEndJson(status));
     const std::wstring failure = StandardOutput().Failure();
     if (!failure.empty()) {
         StandardError().Write(L"vantrel-cli: cannot write the standard output: " + failure + L"\n");

@@ -400,6 +400,35 @@ bool ParseUint32(const std::wstring& text, uint32_t& value) {
     return true;
 }
 
+bool AsksForJson(const std::vector<std::wstring>& args, Command& command) {
+    command = Command::None;
+    bool json = false;
+    bool optionsEnded = false;
+    for (size_t at = 0; at < args.size(); ++at) {
+        const std::wstring& arg = args[at];
+        if (optionsEnded || arg.size() < 2 || arg[0] != L'-') {
+            const CommandEntry* found = FindCommand(arg);
+            if (command == Command::None && found != nullptr) command = found->command;
+        } else if (arg == L"--") {
+            optionsEnded = true;
+        } else if (arg[1] == L'-') {
+            const size_t eq = arg.find(L'=');
+            const OptionEntry* entry = FindLong(arg.substr(0, eq));
+            json = json || arg == L"--json";
+            // A value written apart is the next argument, whatever it looks like.
+            if (entry != nullptr && entry->takesValue && eq == std::wstring::npos) ++at;
+        } else {
+            for (size_t i = 1; i < arg.size(); ++i) {
+                const OptionEntry* entry = FindShort(arg[i]);
+                if (entry == nullptr || !entry->takesValue) continue;
+                if (i + 1 == arg.size()) ++at;
+                break;
+            }
+        }
+    }
+    return json;
+}
+
 bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::wstring& error) {
     options = Options{};
     error.clear();

@@ -65,6 +65,10 @@ struct Options {
 // option, the nearest one). --help and --version succeed without a command.
 bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::wstring& error);
 
+// For a line that fails to parse: whether it asks for --json, and the command it
+// names (Command::None when none), read as the parser reads them.
+bool AsksForJson(const std::vector<std::wstring>& args, Command& command);
+
 // Reads a decimal or 0x-prefixed hexadecimal number; the whole text must be the
 // number and it must fit in 32 bits.
 bool ParseUint32(const std::wstring& text, uint32_t& value);

@@ -63,8 +63,6 @@ OrderedJson WriterJson(const AttachedWriter& writer) {
     return j;
 }
 
-std::string JsonLine(const OrderedJson& value) {
-    return value.dump(-1, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
-}
+std::string JsonLine(const OrderedJson& value) { return JsonText(value, true); }
 
 }  // namespace vantrel::cli

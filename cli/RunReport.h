@@ -47,7 +47,7 @@ private:
 // {"mode": ..., "path": ..., "location": ...}
 OrderedJson WriterJson(const AttachedWriter& writer);
 
-// One line of JSON (UTF-8, no indent) and a line end.
+// One line of JSON (as JsonText, without indent) and a line end.
 std::string JsonLine(const OrderedJson& value);
 
 }  // namespace vantrel::cli

@@ -24,6 +24,7 @@
 #include "cli/Interruption.h"
 #include "cli/LoopTurns.h"
 #include "cli/OsBackend.h"
+#include "cli/ResultOutput.h"
 #include "cli/RunReport.h"
 #include "cli/ShownText.h"
 #include "cli/StepNarrator.h"
@@ -79,6 +80,7 @@ private:
 };
 
 void UsageProblem(const std::wstring& text) {
+    NoteOwnText(text);
     StandardError().Write(L"vantrel-cli: " + text + L"\n");
 }
 
@@ -269,8 +271,8 @@ public:
     std::wstring Connection() { return m_view.LastPane(kPaneConnection); }
 
     // Queues the job as the dialog's button would and runs the loop until it ends.
-    // The exit status: 0 success, 1 the job failed or could not be queued, or the
-    // writer did not come back after an upgrade, 4 the firmware file was refused.
+    // The exit status: 0 success, 1 the job failed, or the writer did not come back
+    // after an upgrade, 3 the click was refused, 4 the firmware file was refused.
     int RunJob() {
         m_core.m_bWideOptionBlock = m_options.wideOptions ? 1 : 0;
         m_core.m_bSkipFirmwareCheck = m_options.force ? TRUE : FALSE;
@@ -287,8 +289,9 @@ public:
             m_core.OnUpgradeFirmware();
             queued = m_core.m_bUpgradeBusy != FALSE;
         }
-        // A refused click has already said why ("没有源文件", "USB未连接").
-        if (!queued) return kExitFailed;
+        // A refused click has already said why: with a file given, only "USB未连接"
+        // refuses (no writer in the mode the job needs), which is the class of no writer.
+        if (!queued) return m_core.m_strFilePath.empty() ? kExitFailed : kExitNoWriter;
 
         while (!m_core.jobEnded) {
             Pass();
@@ -672,7 +675,7 @@ int RunWriterCommand(const Options& options) {
         result["seconds"] = elapsed / 1000.0;
         result["device"] =
             used.path.empty() && used.location.empty() ? OrderedJson() : WriterJson(used);
-        StandardOutput().WriteUtf8(JsonLine(result));
+        PrintFinalJson(JsonLine(result));
     }
     return status;
 }

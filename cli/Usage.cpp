@@ -97,9 +97,10 @@ const OptionHelp kOptionHelp[] = {
      L"go to standard error"},
     {kWriter, L"--device SEL",
      L"use the writer at this USB location (e.g. 1-2.3,\n"
-     L"sim-2) or device path, as list shows them; it is\n"
-     L"followed across its restarts by its location.\n"
-     L"Needed when several writers are attached"},
+     L"sim-2) or device path, as list shows them, or at\n"
+     L"its hidraw node (/dev/hidrawN); it is followed\n"
+     L"across its restarts by its location. Needed when\n"
+     L"several writers are attached"},
     {kWriter, L"--wait[=SECONDS]",
      L"wait until a writer (the chosen one, with --device)\n"
      L"is attached, at most SECONDS (default 30); exit 3\n"
@@ -147,8 +148,9 @@ constexpr const wchar_t* kExitStatus =
     L"  1  the job failed on the writer (a refusal, no answer, a wrong checksum,\n"
     L"     a writer that did not come back)\n"
     L"  2  a usage error, or an argument that cannot be read or written\n"
-    L"  3  no writer was found, the writer cannot be opened (permissions), or\n"
-    L"     several writers are attached and none was chosen\n"
+    L"  3  no writer was found, the writer cannot be opened (permissions),\n"
+    L"     several writers are attached and none was chosen, or no writer is in\n"
+    L"     the mode the job needs (configure of a writer in its boot loader)\n"
     L"  4  a file was refused by its own checks before the writer was touched\n";
 
 constexpr size_t kTextColumn = 26;

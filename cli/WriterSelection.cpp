@@ -1,10 +1,16 @@
 #include "cli/WriterSelection.h"
 
 #include <cwctype>
+#include <filesystem>
 
 #include "app/VantrelCore.h"
 #include "common/SilentView.h"
 #include "upgrade/BootLoaderCommands.h"
+
+#ifndef _WIN32
+#include "common/Text.h"
+#include "link/hidraw/HidrawNames.h"
+#endif
 
 namespace vantrel::cli {
 
@@ -35,10 +41,35 @@ bool IsWriterInterface(IHidPlatform& platform, const std::wstring& path, uint16_
     return IsWriter(attributes);
 }
 
+// The device node that a selector names (as the permission hint names it,
+// "/dev/hidraw3", or through a link to it); empty when it names none. Windows paths
+// are no nodes.
+std::string NodeOf(const std::wstring& selector) {
+#ifdef _WIN32
+    (void)selector;
+    return std::string();
+#else
+    if (selector.empty() || selector.front() != L'/') return std::string();
+    const std::string node = ToNativeBytes(selector);
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(node, error);
+    return error ? node : target.string();
+#endif
+}
+
 }  // namespace
 
 SelectingPlatform::SelectingPlatform(IHidPlatform& inner, std::wstring selector)
-    : m_inner(inner), m_selector(std::move(selector)) {}
+    : m_inner(inner), m_selector(std::move(selector)), m_node(NodeOf(m_selector)) {}
+
+bool SelectingPlatform::Named(const std::wstring& path) const {
+    if (SameText(path, m_selector)) return true;
+#ifndef _WIN32
+    // A hidraw interface name ends with its device node.
+    if (!m_node.empty() && hidraw::DevnodeOf(path) == m_node) return true;
+#endif
+    return false;
+}
 
 std::wstring SelectingPlatform::Location() {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -64,7 +95,7 @@ bool SelectingPlatform::Accepts(const std::wstring& path, const std::vector<std:
     if (m_location.empty()) {
         // Chosen by its location, or by this very path: from now on the writer is
         // followed by the location of that path.
-        if (SameText(location, m_selector) || SameText(path, m_selector)) {
+        if (SameText(location, m_selector) || Named(path)) {
             m_location = location;
             return true;
         }
@@ -80,7 +111,7 @@ bool SelectingPlatform::AcceptsUnlocated(const std::wstring& path,
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_chosenPaths.count(key) != 0) return true;
         if (m_otherPaths.count(key) != 0) return false;
-        if (SameText(path, m_selector)) {
+        if (Named(path)) {
             m_chosenPaths.insert(key);
             return true;
         }

@@ -24,7 +24,8 @@ namespace vantrel::cli {
 
 class SelectingPlatform : public IHidPlatform {
 public:
-    // `selector`: a location ("1-2.3", "sim-2") or an interface path.
+    // `selector`: a location ("1-2.3", "sim-2"), an interface path, or on Linux the
+    // writer's hidraw device node ("/dev/hidraw3").
     SelectingPlatform(IHidPlatform& inner, std::wstring selector);
 
     // True when `path` belongs to the chosen writer. A path seen before keeps the
@@ -49,12 +50,16 @@ public:
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override;
 
 private:
+    // Whether `path` is the one the selector names (by itself or by its node).
+    bool Named(const std::wstring& path) const;
     // `listed`: the inner platform's current interfaces, when the caller has them.
     bool Accepts(const std::wstring& path, const std::vector<std::wstring>* listed);
     bool AcceptsUnlocated(const std::wstring& path, const std::vector<std::wstring>* listed);
 
     IHidPlatform& m_inner;
     const std::wstring m_selector;
+    // The device node the selector names, links resolved; empty when none.
+    const std::string m_node;
     std::mutex m_mutex;
     std::wstring m_location;
     std::map<std::wstring, std::wstring> m_locationByPath;

@@ -30,6 +30,20 @@ _vantrel_cli_read_help() {
     _vantrel_cli_help_of=$1
 }
 
+# Sets COMPREPLY to the file names that begin with the word being completed, one
+# each, spaces and all (readline quotes them, with -o filenames). The word is taken
+# as typed: a leading quote and backslash escapes are removed first.
+_vantrel_cli_files() {
+    local word=$1 name
+    [[ $word == [\"\']* ]] && word=${word:1}
+    word=$(printf '%s' "$word" | sed -e 's/\\\(.\)/\1/g')
+    compopt -o filenames 2>/dev/null
+    COMPREPLY=()
+    while IFS= read -r name; do
+        COMPREPLY+=("$name")
+    done < <(compgen -f -- "$word")
+}
+
 _vantrel_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]-} i entry placeholder
     local program=${COMP_WORDS[0]}
@@ -53,8 +67,7 @@ _vantrel_cli() {
         if [[ $placeholder == *'|'* ]]; then
             COMPREPLY=($(compgen -W "${placeholder//|/ }" -- "$cur"))
         elif [[ $placeholder == *FILE* || $placeholder == F || $placeholder == *.* ]]; then
-            compopt -o filenames 2>/dev/null
-            COMPREPLY=($(compgen -f -- "$cur"))
+            _vantrel_cli_files "$cur"
         fi
         return
     fi
@@ -80,8 +93,7 @@ _vantrel_cli() {
             COMPREPLY=($(compgen -W "${_vantrel_cli_commands[*]}" -- "$cur"))
             return
         fi
-        compopt -o filenames 2>/dev/null
-        COMPREPLY=($(compgen -f -- "$cur"))
+        _vantrel_cli_files "$cur"
         return
     done
     COMPREPLY=($(compgen -W "${_vantrel_cli_commands[*]}" -- "$cur"))

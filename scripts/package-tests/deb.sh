@@ -95,7 +95,7 @@ completed() {
 [ "$(completed help '')" = "$(sort -u <<<"$commands")" ] || fail "help's commands: $(completed help '' | tr '\n' ' ')"
 
 echo "-- the udev rule"
-grep -q '^SUBSYSTEM=="hidraw", ATTRS{idVendor}=="0416", ATTRS{idProduct}=="5020", TAG+="uaccess", MODE="0660", GROUP="plugdev"$' \
+grep -q '^SUBSYSTEM=="hidraw", ATTRS{idVendor}=="0416", ATTRS{idProduct}=="5020", ATTRS{bcdDevice}=="0100|8888", TAG+="uaccess", MODE="0660", GROUP="plugdev"$' \
     "$rule" || fail "the udev rule does not read as expected"
 cmp -s "$rule" "$root/packaging/linux/60-vantrel.rules" || fail "the installed rule differs from the source"
 

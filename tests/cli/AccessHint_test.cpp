@@ -52,7 +52,7 @@ TEST(AccessHint, WhatTheOperatorIsTold) {
          "",
          {node + " (permission denied)\n", "/etc/udev/rules.d/60-vantrel.rules:\n",
           "\n  SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"0416\", ATTRS{idProduct}==\"5020\", "
-          "TAG+=\"uaccess\", MODE=\"0660\", GROUP=\"plugdev\"\n"},
+          "ATTRS{bcdDevice}==\"0100|8888\", TAG+=\"uaccess\", MODE=\"0660\", GROUP=\"plugdev\"\n"},
          {}},
         // Two nodes: one line each, the advice once.
         {{{"/dev/hidraw3", EACCES}, {"/dev/hidraw4", EACCES}},

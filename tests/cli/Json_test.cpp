@@ -60,3 +60,30 @@ TEST(CliJson, OutputEscapesControlCharactersAndKeepsTheOrderOfMembers) {
 }
 
 }  // namespace
+
+TEST(CliJson, OutputEscapesDelAndTheC1CharactersInBothForms) {
+    const struct {
+        std::string text;
+        const char* shown;
+    } cases[] = {
+        {"a\x7f"
+         "b",
+         "a\\u007fb"},
+        {"\xC2\x80", "\\u0080"},
+        {"\xC2\x9B"
+         "2J",
+         "\\u009b2J"},
+        {"\xC2\x9F\xC2\x9F", "\\u009f\\u009f"},
+        {"\xC2\xA0\xC2\xA9", "\xC2\xA0\xC2\xA9"},  // no-break space and (c) stay
+        {"\xC3\x82\xC2\x85", "\xC3\x82\\u0085"},   // Â, then NEL
+        {"\xE2\x82\xAC", "\xE2\x82\xAC"},          // a 3-byte character
+        {"\xC2", "\xEF\xBF\xBD"},                  // not UTF-8: replaced
+    };
+    for (const auto& c : cases) {
+        OrderedJson j;
+        j["t"] = c.text;
+        const std::string member = std::string("\"t\": \"") + c.shown + "\"";
+        EXPECT_EQ(JsonText(j), "{\n  " + member + "\n}\n") << c.shown;
+        EXPECT_EQ(JsonText(j, true), "{\"t\":\"" + std::string(c.shown) + "\"}\n") << c.shown;
+    }
+}

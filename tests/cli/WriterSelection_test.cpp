@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/hidraw/HidrawNames.h"
 #include "tests/support/FakeHidPlatform.h"
 
 using namespace vantrel;
@@ -103,4 +104,34 @@ TEST(SelectingPlatform, ListAndWaitSeeOnlyWritersInEitherMode) {
     SelectingPlatform nowhere(bus.platform, L"2-1");
     EXPECT_FALSE(cli::AwaitWriter(nowhere, bus.clock, 1000));
     EXPECT_GE(bus.clock.Now(), 1000u);
+}
+
+TEST(SelectingPlatform, ChoosesAWriterByItsHidrawNode) {
+    const std::string hid = "/sys/devices/pci0000:00/usb1/1-3/1-3:1.0/0003:0416:5020.";
+    const std::wstring app = hidraw::InterfaceName(hid + "0007/hidraw/hidraw3", "/dev/hidraw3");
+    const std::wstring other = hidraw::InterfaceName(hid + "0008/hidraw/hidraw4", "/dev/hidraw4");
+    const std::wstring boot = hidraw::InterfaceName(hid + "0009/hidraw/hidraw5", "/dev/hidraw5");
+    const struct {
+        const wchar_t* selector;
+        bool located;
+        std::wstring seen;  // empty: none
+    } cases[] = {
+        {L"/dev/hidraw3", true, app}, {L"/dev/hidraw3", false, app}, {L"/dev/hidraw4", true, other},
+        {L"/dev/hidraw", true, L""},  {L"/dev/hidraw30", true, L""}, {L"hidraw3", true, L""},
+    };
+    for (const auto& c : cases) {
+        Bus bus(c.located);
+        bus.Add(app, kApplication, c.located ? L"1-4" : L"");
+        bus.Add(other, kApplication, c.located ? L"1-5" : L"");
+        SelectingPlatform selection(bus.platform, c.selector);
+        const std::vector<std::wstring> seen = bus.Seen(selection);
+        EXPECT_EQ(seen,
+                  c.seen.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.seen})
+            << c.selector;
+        if (c.seen != app) continue;
+        // It is followed into its boot loader, whose node differs.
+        bus.platform.RemoveInterface(app);
+        bus.Add(boot, kBootLoader, c.located ? L"1-4" : L"");
+        EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{boot}) << c.selector;
+    }
 }
