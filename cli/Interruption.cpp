@@ -92,14 +92,17 @@ private:
 void SayAndExit() {
     // With --json the run's final object and this one exclude each other: once the
     // final object has begun, the run ends as it would have without the interruption.
-    if (!TakeOverForInterruption()) return;
+    static std::atomic<bool> tookOver{false};
+    const bool first = TakeOverForInterruption();
+    if (!first && !tookOver.load()) return;
+    tookOver = true;
     char line[256];
     Text text(line, sizeof line - 1);
     if (g_barOpen.load()) text << "\n";
     text << "vantrel-cli: interrupted: ";
     const size_t prefix = text.Length();
     DescribeWhereTheWriterIs(line + prefix, sizeof line - 1 - prefix);
-    WriteInterruptedJson(line + prefix);
+    if (first) WriteInterruptedJson(line + prefix);
     size_t length = std::strlen(line);
     line[length++] = '\n';
     RemoveUnfinishedFile();
@@ -136,8 +139,11 @@ void StopAtBoundary() {
         "vantrel-cli: interrupted: finishing the transfer in progress first (interrupt again "
         "to stop at once)\n");
     std::lock_guard<std::mutex> boundary(g_boundaryMutex);
-    if (std::mutex* gate = g_gate.load()) gate->lock();
+    std::mutex* gate = g_gate.load();
+    if (gate != nullptr) gate->lock();
     SayAndExit();
+    // The run's own result had begun: it ends as it would have.
+    if (gate != nullptr) gate->unlock();
 }
 
 // The first interruption waits for the boundary, where there is one; a second one,
