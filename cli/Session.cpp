@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -491,10 +492,18 @@ int RunWriterCommand(const Options& options) {
         platform = selection.get();
     }
     // Every interface opens under its writer's claim, which the run keeps to its end.
+    // The simulated writers belong to this process; VANTREL_SIM_CLAIM_FOLDER makes
+    // their claims lock files there, so that tests can play a second process.
     std::unique_ptr<IClaimBackend> systemClaims;
-    if (!bus) systemClaims = MakeSystemClaimBackend();
+    const char* simClaimFolder = std::getenv("VANTREL_SIM_CLAIM_FOLDER");
+    if (!bus) {
+        systemClaims = MakeSystemClaimBackend();
+    } else if (simClaimFolder != nullptr && *simClaimFolder != '\0') {
+        systemClaims = MakeSystemClaimBackend(simClaimFolder);
+    }
     const std::string holder = DescribeHolder("vantrel-cli", CommandText(options.command));
-    WriterClaims claims(bus ? SimulatedWriterClaims() : *systemClaims, [&] { return holder; });
+    WriterClaims claims(systemClaims ? *systemClaims : SimulatedWriterClaims(),
+                        [&] { return holder; });
     IHidPlatform& unclaimed = *platform;
     ClaimingPlatform claiming(*platform, claims);
     claiming.BeginHold();
