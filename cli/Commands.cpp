@@ -12,6 +12,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/FileIo.h"
 #include "cli/FirmwareReport.h"
+#include "cli/Interruption.h"
 #include "cli/Json.h"
 #include "cli/PackDescription.h"
 #include "cli/ShownText.h"
@@ -208,10 +209,12 @@ void PrintFirmwareText(const std::wstring& path, const FirmwareReport& report) {
     }
 }
 
-// An output that is the input would destroy the input before it was used.
-bool OutputIsInput(const Options& options) {
-    if (options.output != options.file && !SameFile(options.output, options.file)) return false;
-    Problem(L"the output '" + ShownPath(options.output) + L"' is the input file");
+// An output that is the input would destroy the input before it was used; a FIFO,
+// a device or a folder there would be removed by the rename.
+bool OutputRefused(const Options& options) {
+    const std::wstring refusal = OutputRefusal(options.output, {options.file});
+    if (refusal.empty()) return false;
+    Problem(refusal);
     return true;
 }
 
@@ -228,7 +231,7 @@ int RunInspect(const Options& options) {
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return 2;
     if (IsControlFile(options.file, bytes.size())) {
-        const ControlInspection report = InspectControlFile(options.file, options.wideOptions);
+        const ControlInspection report = InspectControlFile(bytes, options.wideOptions);
         if (options.json) {
             PrintControlJson(options.file, report);
         } else {
@@ -247,9 +250,11 @@ int RunInspect(const Options& options) {
 }
 
 int RunPack(const Options& options) {
+    // An interruption removes the file being written beside the output.
+    InstallInterruptHandlers();
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return kExitUsage;
-    if (OutputIsInput(options)) return kExitUsage;
+    if (OutputRefused(options)) return kExitUsage;
     Json description;
     std::string error;
     ControlFileContents contents;
@@ -260,7 +265,7 @@ int RunPack(const Options& options) {
     }
     const std::vector<uint8_t> file = BuildControlFile(contents);
     std::wstring problem;
-    if (!WriteWholeFile(options.output, file, &problem)) {
+    if (!WriteWholeFile(options.output, file, &problem, {options.file})) {
         Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
         return kExitUsage;
     }
@@ -273,9 +278,10 @@ int RunPack(const Options& options) {
 }
 
 int RunSeal(const Options& options) {
+    InstallInterruptHandlers();
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return kExitUsage;
-    if (OutputIsInput(options)) return kExitUsage;
+    if (OutputRefused(options)) return kExitUsage;
     const std::vector<uint8_t> sealed = SealFirmware(std::string(bytes.begin(), bytes.end()));
     // Checked as the upgrade will read it: the sealed file, padding included.
     const FirmwareCheck check = LoadFirmwareBytes(sealed.data(), sealed.size()).check;
@@ -291,7 +297,7 @@ int RunSeal(const Options& options) {
         StandardError().Write(L"warning: " + warning + L"\n");
     }
     std::wstring problem;
-    if (!WriteWholeFile(options.output, sealed, &problem)) {
+    if (!WriteWholeFile(options.output, sealed, &problem, {options.file})) {
         Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
         return kExitUsage;
     }
