@@ -198,8 +198,15 @@ bool CheckOutputs(const Options& options, const std::vector<std::wstring>& input
                                            : L"cannot create the trace file '" +
                                                  ShownPath(options.trace) + L"': " + problem);
     }
+    // An existing trace is one of the files it may not replace; a new one is told
+    // by its name.
+    std::vector<std::wstring> kept = inputs;
+    if (!options.trace.empty()) kept.push_back(options.trace);
     for (const std::wstring& text : options.simApromOut) {
-        refusals.push_back(OutputRefusal(FileOfWriterArgument(text, options.simWriters), inputs));
+        const std::wstring file = FileOfWriterArgument(text, options.simWriters);
+        refusals.push_back(file == options.trace
+                               ? L"cannot write '" + ShownPath(file) + L"': it is the trace file"
+                               : OutputRefusal(file, kept));
     }
     for (const std::wstring& refusal : refusals) {
         if (!refusal.empty()) UsageProblem(refusal);

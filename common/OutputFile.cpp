@@ -105,6 +105,15 @@ std::wstring FolderProblem(const std::wstring& path) {
 // tells a reparse point. `absent` for a free name.
 std::wstring Kind(const std::wstring& path, bool& absent, bool& link) {
     absent = link = false;
+    {
+        // A device (NUL, COM1) may or may not answer the attribute query; its type
+        // tells it.
+        Handle file(::CreateFileW(
+            path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (file.get() != INVALID_HANDLE_VALUE && ::GetFileType(file.get()) != FILE_TYPE_DISK)
+            return L"not a regular file (a device)";
+    }
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
@@ -117,12 +126,6 @@ std::wstring Kind(const std::wstring& path, bool& absent, bool& link) {
         return L"";
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return L"not a regular file (a folder)";
-    // A device (NUL, COM1) answers the attribute query too; its type tells it.
-    Handle file(::CreateFileW(path.c_str(), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (file.get() != INVALID_HANDLE_VALUE && ::GetFileType(file.get()) != FILE_TYPE_DISK)
-        return L"not a regular file (a device)";
     return L"";
 }
 

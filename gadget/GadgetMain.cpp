@@ -129,7 +129,11 @@ int main(int argc, char** argv) {
     // Both outputs are checked before the gadget appears on the bus.
     const std::wstring apromOut = FromNativeBytes(bridgeSettings.apromOut);
     if (!apromOut.empty()) {
-        const std::wstring problem = OutputProblem(apromOut, inputs);
+        std::vector<std::wstring> kept = inputs;
+        if (!tracePath.empty()) kept.push_back(FromNativeBytes(tracePath));
+        const std::wstring problem = bridgeSettings.apromOut == tracePath
+                                         ? L"it is the trace file"
+                                         : OutputProblem(apromOut, kept);
         if (!problem.empty())
             return Usage("cannot write '" + bridgeSettings.apromOut + "': " + ToUtf8(problem));
     }
