@@ -17,6 +17,7 @@
 #include "app/Lock.h"
 #include "app/Thread.h"
 #include "common/Clock.h"
+#include "common/FileRead.h"
 #include "common/Types.h"
 #include "common/View.h"
 #include "configure/ConfigurationRecord.h"
@@ -63,6 +64,14 @@ public:
     // both go through the path lock.
     void SetFilePath(const std::wstring& path);
     std::wstring CopyFilePath();
+    // A front end that has read and checked the job's file hands the core those
+    // bytes, so that the job uses exactly what was checked instead of reading the
+    // file again. The dialog does not: its jobs read the file themselves.
+    void PreloadFile(const std::wstring& path, std::vector<uint8_t> bytes);
+    // The bytes of the job's file: the copy preloaded for `path`, or the file read
+    // now with ReadRegularFile. At most `limit` bytes are accepted either way.
+    vantrel::FileReadResult ReadJobFile(const std::wstring& path, size_t limit,
+                                        std::vector<uint8_t>& bytes);
 
     // ---- Configuration (configure/) ---------------------------------------------
     // The two jobs are virtual so that tests of the worker can stand in for them.
@@ -103,6 +112,10 @@ public:
     std::wstring m_strFileDir;
     std::wstring m_strFilePath;
     vantrel::CriticalSection m_csFilePath;
+    // Under the path lock too.
+    bool m_bFilePreloaded = false;
+    std::wstring m_strPreloadedPath;
+    std::vector<uint8_t> m_preloadedBytes;
 
     std::atomic<BOOL> m_bConfigIdle{TRUE};
     std::atomic<BOOL> m_bUpgradeBusy{FALSE};

@@ -23,6 +23,27 @@ std::wstring CVantrelCore::CopyFilePath() {
     return m_strFilePath;
 }
 
+void CVantrelCore::PreloadFile(const std::wstring& path, std::vector<uint8_t> bytes) {
+    CLock lock(&m_csFilePath);
+    m_bFilePreloaded = true;
+    m_strPreloadedPath = path;
+    m_preloadedBytes = std::move(bytes);
+}
+
+FileReadResult CVantrelCore::ReadJobFile(const std::wstring& path, size_t limit,
+                                         std::vector<uint8_t>& bytes) {
+    {
+        CLock lock(&m_csFilePath);
+        if (m_bFilePreloaded && m_strPreloadedPath == path) {
+            bytes.clear();
+            if (m_preloadedBytes.size() > limit) return FileReadResult::TooLarge;
+            bytes = m_preloadedBytes;
+            return FileReadResult::Ok;
+        }
+    }
+    return ReadRegularFile(path, limit, bytes);
+}
+
 void CVantrelCore::Run() {
     for (;;) {
         JobQueue batch;

@@ -12,6 +12,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/FileIo.h"
 #include "cli/FirmwareReport.h"
+#include "cli/Interruption.h"
 #include "cli/Json.h"
 #include "cli/PackDescription.h"
 #include "cli/ResultOutput.h"
@@ -233,10 +234,12 @@ void PrintFirmwareText(const std::wstring& path, const FirmwareReport& report) {
     }
 }
 
-// An output that is the input would destroy the input before it was used.
-bool OutputIsInput(const Options& options) {
-    if (options.output != options.file && !SameFile(options.output, options.file)) return false;
-    Problem(L"the output '" + ShownPath(options.output) + L"' is the input file");
+// An output that is the input would destroy the input before it was used; a FIFO,
+// a device or a folder there would be removed by the rename.
+bool OutputRefused(const Options& options) {
+    const std::wstring refusal = OutputRefusal(options.output, {options.file});
+    if (refusal.empty()) return false;
+    Problem(refusal);
     return true;
 }
 
@@ -253,7 +256,7 @@ int RunInspect(const Options& options) {
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return kExitUsage;
     if (IsControlFile(options.file, bytes.size())) {
-        const ControlInspection report = InspectControlFile(options.file, options.wideOptions);
+        const ControlInspection report = InspectControlFile(bytes, options.wideOptions);
         // What configure would refuse before touching the writer.
         const int status = report.valid ? kExitOk : kExitFileRefused;
         if (options.json) {
@@ -274,9 +277,11 @@ int RunInspect(const Options& options) {
 }
 
 int RunPack(const Options& options) {
+    // An interruption removes the file being written beside the output.
+    InstallInterruptHandlers();
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return kExitUsage;
-    if (OutputIsInput(options)) return kExitUsage;
+    if (OutputRefused(options)) return kExitUsage;
     Json description;
     std::string error;
     ControlFileContents contents;
@@ -287,7 +292,7 @@ int RunPack(const Options& options) {
     }
     const std::vector<uint8_t> file = BuildControlFile(contents);
     std::wstring problem;
-    if (!WriteWholeFile(options.output, file, &problem)) {
+    if (!WriteWholeFile(options.output, file, &problem, {options.file})) {
         Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
         return kExitUsage;
     }
@@ -300,9 +305,10 @@ int RunPack(const Options& options) {
 }
 
 int RunSeal(const Options& options) {
+    InstallInterruptHandlers();
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return kExitUsage;
-    if (OutputIsInput(options)) return kExitUsage;
+    if (OutputRefused(options)) return kExitUsage;
     const std::vector<uint8_t> sealed = SealFirmware(std::string(bytes.begin(), bytes.end()));
     // Checked as the upgrade will read it: the sealed file, padding included.
     const FirmwareCheck check = LoadFirmwareBytes(sealed.data(), sealed.size()).check;
@@ -318,7 +324,7 @@ int RunSeal(const Options& options) {
         StandardError().Write(L"warning: " + warning + L"\n");
     }
     std::wstring problem;
-    if (!WriteWholeFile(options.output, sealed, &problem)) {
+    if (!WriteWholeFile(options.output, sealed, &problem, {options.file})) {
         Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
         return kExitUsage;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "common/OutputFile.h"
 #include "common/Text.h"
 
 #ifdef _WIN32
@@ -38,25 +39,7 @@ std::wstring LastErrorText() { return SystemErrorText(GetLastError()); }
 
 }  // namespace
 
-std::wstring SystemErrorText(unsigned long code) {
-#ifdef _WIN32
-    const DWORD error = static_cast<DWORD>(code);
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result =
-        length > 0 ? std::wstring(text, length) : L"error " + std::to_wstring(error);
-    if (text != nullptr) LocalFree(text);
-    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' ||
-                               result.back() == L' ' || result.back() == L'.')) {
-        result.pop_back();
-    }
-    return result;
-#else
-    return ErrnoText(static_cast<int>(code));
-#endif
-}
+std::wstring SystemErrorText(unsigned long code) { return SystemReason(code); }
 
 std::wstring ErrnoText(int error) { return FromUtf8(std::generic_category().message(error)); }
 

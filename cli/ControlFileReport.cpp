@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
-#include "common/FileRead.h"
 #include "configure/AnsiText.h"
 #include "configure/ChecksumDisplay.h"
 #include "configure/ControlFile.h"
@@ -38,16 +37,6 @@ private:
     std::wstring m_first;
 };
 
-// The header's name field, read straight from a file of the right length.
-bool ReadIcName(const std::wstring& path, std::wstring& name) {
-    std::vector<uint8_t> bytes;
-    if (ReadRegularFile(path, kControlFileLength, bytes) != FileReadResult::Ok ||
-        bytes.size() != kControlFileLength)
-        return false;
-    name = AnsiToWide(bytes.data() + kDataRegionLength + 4 + kHeaderNameOffset, 16);
-    return true;
-}
-
 int32_t Le32(const uint8_t* at) {
     return static_cast<int32_t>(static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
                                 static_cast<uint32_t>(at[2]) << 16 |
@@ -56,12 +45,16 @@ int32_t Le32(const uint8_t* at) {
 
 }  // namespace
 
-ControlInspection InspectControlFile(const std::wstring& path, bool wideOptions) {
+ControlInspection InspectControlFile(const std::vector<uint8_t>& bytes, bool wideOptions) {
     ControlInspection report;
-    report.headerRead = ReadIcName(path, report.icName);
+    // The header's name field, straight from a file of the right length.
+    report.headerRead = bytes.size() == kControlFileLength;
+    if (report.headerRead) {
+        report.icName = AnsiToWide(bytes.data() + kDataRegionLength + 4 + kHeaderNameOffset, 16);
+    }
 
     auto file = std::make_unique<ControlFile>();
-    const ControlFileResult loaded = LoadControlFile(path, *file);
+    const ControlFileResult loaded = ParseControlFile(bytes, *file);
     if (loaded != ControlFileResult::Ok) {
         report.error = ControlFileResultText(loaded);
         return report;

@@ -1,11 +1,12 @@
 #pragma once
 // What inspect says about a control file: it is loaded and checked with
-// LoadControlFile and deciphered with DecodeConfiguration of a core that sits over
+// ParseControlFile and deciphered with DecodeConfiguration of a core that sits over
 // a platform without devices and a view that only keeps the texts, so that no
 // writer is ever addressed. The values are those the configuration would use.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vantrel::cli {
 
@@ -32,6 +33,7 @@ struct ControlInspection {
     uint32_t leve = 0;
 };
 
-ControlInspection InspectControlFile(const std::wstring& path, bool wideOptions);
+// The bytes of the file, read once by the caller.
+ControlInspection InspectControlFile(const std::vector<uint8_t>& bytes, bool wideOptions);
 
 }  // namespace vantrel::cli

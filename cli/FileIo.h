@@ -1,7 +1,7 @@
 #pragma once
 // The front end's file access by wide path. Every file it reads goes through
-// ReadInputFile (regular files only, bounded), and every file it writes is
-// written beside its final name and renamed into place.
+// ReadInputFile (regular files only, bounded), and every file it writes follows
+// the one rule of outputs.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,15 +19,18 @@ constexpr size_t kMaxInputFileSize = 16 * 1024 * 1024;
 bool ReadInputFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& problem,
                    size_t limit = kMaxInputFileSize);
 
-// Writes the bytes to a new file in the same folder and renames it over `path`, so
-// that `path` holds either what it held before or all of the new bytes, and a link
-// at `path` is replaced rather than followed. Anything else already at `path` (a
-// folder, a device, a FIFO) is left alone and refused. False when that failed, with the
-// system's reason in `problem` when given; nothing is left behind then.
+// Writes the bytes by the rule of every output (common/OutputFile.h): beside its
+// final name and renamed over `path`, so that `path` holds either what it held
+// before or all of the new bytes; a link at `path` is replaced rather than
+// followed; a folder, a device, a FIFO or one of `inputs` there is refused. The
+// temporary file is noted for the interrupt handlers. False when that failed, with
+// the reason in `problem` when given; nothing is left behind then.
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
-                    std::wstring* problem = nullptr);
+                    std::wstring* problem = nullptr, const std::vector<std::wstring>& inputs = {});
 
-// True when both paths name one existing file (the same path, a link, a hard link).
-bool SameFile(const std::wstring& a, const std::wstring& b);
+// The front end's whole sentence for an output that a run reading `inputs` may not
+// write ("cannot write 'x': not a regular file (a FIFO)"), or empty when it may.
+std::wstring OutputRefusal(const std::wstring& path, const std::vector<std::wstring>& inputs,
+                           bool lineByLine = false);
 
 }  // namespace vantrel::cli

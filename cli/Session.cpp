@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -31,7 +30,7 @@
 #include "cli/StepNarrator.h"
 #include "cli/TracingPlatform.h"
 #include "cli/WriterSelection.h"
-#include "common/Files.h"
+#include "common/OutputFile.h"
 #include "common/Text.h"
 #include "link/ClaimingPlatform.h"
 #include "link/WriterClaims.h"
@@ -177,6 +176,52 @@ bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& wri
     return true;
 }
 
+// The file named by a [sim-K:]FILE argument (checked by PrepareSimOptions).
+std::wstring FileOfWriterArgument(const std::wstring& text, uint32_t count) {
+    int index = 0;
+    std::wstring file;
+    std::wstring error;
+    SplitWriterPrefix(text, count, index, file, error);
+    return file;
+}
+
+// The files the run reads: no output may be one of them.
+std::vector<std::wstring> RunInputs(const Options& options, bool needsFile) {
+    std::vector<std::wstring> inputs;
+    if (needsFile) inputs.push_back(options.file);
+    for (const std::wstring& text : options.simApromIn) {
+        inputs.push_back(FileOfWriterArgument(text, options.simWriters));
+    }
+    return inputs;
+}
+
+// Every output checked before the run addresses a writer; false after saying why
+// one is refused.
+bool CheckOutputs(const Options& options, const std::vector<std::wstring>& inputs) {
+    std::vector<std::wstring> refusals;
+    if (!options.trace.empty()) {
+        const std::wstring problem = OutputProblem(options.trace, inputs, true);
+        refusals.push_back(problem.empty() ? problem
+                                           : L"cannot create the trace file '" +
+                                                 ShownPath(options.trace) + L"': " + problem);
+    }
+    // An existing trace is one of the files it may not replace; a new one is told
+    // by its name.
+    std::vector<std::wstring> kept = inputs;
+    if (!options.trace.empty()) kept.push_back(options.trace);
+    for (const std::wstring& text : options.simApromOut) {
+        const std::wstring file = FileOfWriterArgument(text, options.simWriters);
+        refusals.push_back(file == options.trace
+                               ? L"cannot write '" + ShownPath(file) + L"': it is the trace file"
+                               : OutputRefusal(file, kept));
+    }
+    for (const std::wstring& refusal : refusals) {
+        if (!refusal.empty()) UsageProblem(refusal);
+    }
+    return std::all_of(refusals.begin(), refusals.end(),
+                       [](const std::wstring& refusal) { return refusal.empty(); });
+}
+
 // What the upgrade's check noted that is no reason to refuse (data that is dropped
 // outside the image, records of no effect), for a file it accepts.
 void WarnAboutFirmware(const std::vector<uint8_t>& bytes, bool force) {
@@ -233,9 +278,11 @@ ViewSettings SettingsFor(const Options& options) {
 
 class WriterSession {
 public:
-    WriterSession(const Options& options, IClock& clock, IHidPlatform& platform,
-                  IDeviceEventSource& events, ConsoleView& view)
+    // `fileBytes`: the job's file as the front end read and checked it.
+    WriterSession(const Options& options, const std::vector<uint8_t>& fileBytes, IClock& clock,
+                  IHidPlatform& platform, IDeviceEventSource& events, ConsoleView& view)
         : m_options(options),
+          m_fileBytes(fileBytes),
           m_clock(clock),
           m_events(events),
           m_view(view),
@@ -282,6 +329,7 @@ public:
             return kExitFailed;
         }
         m_core.SetFilePath(m_options.file);
+        m_core.PreloadFile(m_options.file, m_fileBytes);
         bool queued;
         if (m_options.command == Command::Configure) {
             m_core.OnConfigureWriter();
@@ -344,6 +392,7 @@ private:
     }
 
     const Options& m_options;
+    const std::vector<uint8_t>& m_fileBytes;
     IClock& m_clock;
     IDeviceEventSource& m_events;
     LoopTurns m_turns;
@@ -434,29 +483,32 @@ int RunWriterCommand(const Options& options) {
     InstallInterruptHandlers();
     const bool needsFile =
         options.command == Command::Configure || options.command == Command::Upgrade;
+    // The file is read once, here: the job uses these bytes, not the file again.
+    std::vector<uint8_t> fileBytes;
     if (needsFile) {
-        // Read once here to say early that it cannot be used; the job reads it again
-        // itself, once, and uses only what it read then.
-        std::vector<uint8_t> bytes;
         std::wstring problem;
-        if (!ReadInputFile(options.file, bytes, problem)) {
+        if (!ReadInputFile(options.file, fileBytes, problem)) {
             UsageProblem(L"cannot read '" + ShownPath(options.file) + L"': " + problem);
             return kExitUsage;
         }
-        if (options.command == Command::Upgrade) WarnAboutFirmware(bytes, options.force);
+        if (options.command == Command::Upgrade) WarnAboutFirmware(fileBytes, options.force);
     }
     std::vector<sim::SimOptions> simOptions;
     if (options.simulate && !PrepareSimOptions(options, simOptions)) return kExitUsage;
 
+    std::vector<std::wstring> inputs = RunInputs(options, needsFile);
+    if (!CheckOutputs(options, inputs)) return kExitUsage;
     std::unique_ptr<FILE, int (*)(FILE*)> trace(nullptr, &std::fclose);
     if (!options.trace.empty()) {
-        errno = 0;
-        trace.reset(OpenFile(options.trace, "w"));
+        std::wstring problem;
+        trace.reset(OpenLineOutput(options.trace, inputs, problem));
         if (!trace) {
             UsageProblem(L"cannot create the trace file '" + ShownPath(options.trace) + L"': " +
-                         ErrnoText(errno));
+                         problem);
             return kExitUsage;
         }
+        // The APROM images written at the end may not replace the trace either.
+        inputs.push_back(options.trace);
     }
 
     std::unique_ptr<IClock> clock;
@@ -590,7 +642,8 @@ int RunWriterCommand(const Options& options) {
     std::unique_ptr<WriterSession> session;
     const size_t ownBefore = ownTexts.size();
     if (!waitedOut && !refused && !claimRefused && options.command != Command::List) {
-        session = std::make_unique<WriterSession>(options, *clock, *platform, deviceEvents, view);
+        session = std::make_unique<WriterSession>(options, fileBytes, *clock, *platform,
+                                                  deviceEvents, view);
         session->Start();
         const bool found = session->WriterFound();
         if (options.command == Command::Status) {
@@ -601,7 +654,7 @@ int RunWriterCommand(const Options& options) {
                 // The click was refused ("USB未连接").
                 status = kExitNoWriter;
             } else if (status == kExitFailed && options.command == Command::Configure &&
-                       !InspectControlFile(options.file, options.wideOptions).valid) {
+                       !InspectControlFile(fileBytes, options.wideOptions).valid) {
                 status = kExitFileRefused;
             }
         }
@@ -631,8 +684,8 @@ int RunWriterCommand(const Options& options) {
             std::wstring error;
             SplitWriterPrefix(text, options.simWriters, index, file, error);
             std::wstring problem;
-            if (!WriteWholeFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(),
-                                &problem)) {
+            if (!WriteWholeFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(), &problem,
+                                inputs)) {
                 say(L"cannot write '" + ShownPath(file) + L"': " + problem);
                 if (status == kExitOk) status = kExitUsage;
             }

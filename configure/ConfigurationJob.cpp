@@ -33,7 +33,12 @@ bool CVantrelCore::RunConfigurationJob() {
 
     // 34 KB: kept off the worker's stack.
     auto file = std::make_unique<ControlFile>();
-    const ControlFileResult loaded = LoadControlFile(CopyFilePath(), *file);
+    std::vector<uint8_t> bytes;
+    const FileReadResult read = ReadJobFile(CopyFilePath(), kControlFileLength, bytes);
+    const ControlFileResult loaded = read == FileReadResult::Ok ? ParseControlFile(bytes, *file)
+                                     : read == FileReadResult::TooLarge
+                                         ? ControlFileResult::WrongLength
+                                         : ControlFileResult::CannotOpen;
     if (loaded != ControlFileResult::Ok) {
         const std::wstring text = ControlFileResultText(loaded);
         m_view.SetPaneText(kPaneError, text);

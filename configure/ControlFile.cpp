@@ -51,20 +51,24 @@ std::wstring ControlFileResultText(ControlFileResult result) {
 }
 
 ControlFileResult LoadControlFile(const std::wstring& path, ControlFile& file) {
-    // Nothing of an earlier load survives, whatever happens below.
-    std::memset(&file, 0, sizeof file);
-
     // Read once, regular files only: a FIFO or a device is a file that cannot be
     // opened, and a longer file is refused for its length without being read.
     std::vector<uint8_t> bytes;
     switch (ReadRegularFile(path, kControlFileLength, bytes)) {
         case FileReadResult::Ok:
-            break;
+            return ParseControlFile(bytes, file);
         case FileReadResult::TooLarge:
+            std::memset(&file, 0, sizeof file);
             return ControlFileResult::WrongLength;
         default:
+            std::memset(&file, 0, sizeof file);
             return ControlFileResult::CannotOpen;
     }
+}
+
+ControlFileResult ParseControlFile(const std::vector<uint8_t>& bytes, ControlFile& file) {
+    // Nothing of an earlier load survives, whatever happens below.
+    std::memset(&file, 0, sizeof file);
     if (bytes.size() != kControlFileLength) return ControlFileResult::WrongLength;
 
     const uint8_t* at = bytes.data();

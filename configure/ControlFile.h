@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -52,5 +53,7 @@ std::wstring ControlFileResultText(ControlFileResult result);
 // Reads and checks a control file. On failure `file` holds nothing a later load
 // depends on.
 ControlFileResult LoadControlFile(const std::wstring& path, ControlFile& file);
+// The same for the bytes of a file already read.
+ControlFileResult ParseControlFile(const std::vector<uint8_t>& bytes, ControlFile& file);
 
 }  // namespace vantrel

@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <thread>
+
+#include "common/OutputFile.h"
+#include "common/Text.h"
 
 namespace vantrel::gadget {
 
@@ -138,13 +140,12 @@ void GadgetBridge::CheckUnplugTrigger() {
 
 bool GadgetBridge::SaveAprom() {
     if (m_settings.apromOut.empty()) return true;
-    const std::vector<uint8_t> aprom = m_writer.Aprom();
-    std::ofstream out(m_settings.apromOut, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(aprom.data()),
-              static_cast<std::streamsize>(aprom.size()));
-    out.close();
-    if (!out) Say("cannot write " + m_settings.apromOut);
-    return static_cast<bool>(out);
+    std::wstring problem;
+    if (WriteOutputFile(FromNativeBytes(m_settings.apromOut), m_writer.Aprom(), m_settings.inputs,
+                        problem))
+        return true;
+    Say("cannot write " + m_settings.apromOut + ": " + ToUtf8(problem));
+    return false;
 }
 
 bool GadgetBridge::Run(const std::atomic<bool>& stop, std::atomic<bool>& toggle) {

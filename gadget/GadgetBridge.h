@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "gadget/ConfigfsGadget.h"
 #include "link/HidPlatform.h"
@@ -20,8 +21,10 @@ struct BridgeSettings {
     // how an unplug in the middle of a job is staged. Empty: never.
     std::string unplugAfter;
     int unplugOccurrence = 1;
-    // Where the APROM is written after each return to the application and at the end.
+    // Where the APROM is written after each return to the application and at the end
+    // (by the rule of every output), and the files of the run it may not replace.
     std::string apromOut;
+    std::vector<std::wstring> inputs;
     bool verbose = false;
 };
 

@@ -7,16 +7,18 @@
 #include <signal.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "common/Clock.h"
+#include "common/OutputFile.h"
+#include "common/Text.h"
 #include "gadget/ConfigfsGadget.h"
 #include "gadget/GadgetBridge.h"
+#include "sim/ApromImageFile.h"
 #include "sim/SimOptions.h"
 #include "sim/SimWriter.h"
 
@@ -31,8 +33,8 @@ void OnToggle(int) { g_toggle = true; }
 const char kUsage[] =
     "usage: vantrel-gadget [OPTIONS]\n"
     "Runs the simulated writer behind a configfs USB HID gadget (0416:5020) until\n"
-    "SIGINT or SIGTERM, then removes the gadget. SIGUSR1 unplugs the writer, or plugs\n"
-    "it in again.\n"
+    "SIGINT, SIGTERM or SIGHUP, then removes the gadget. SIGUSR1 unplugs the writer,\n"
+    "or plugs it in again.\n"
     "  --udc NAME           USB device controller (default: the first in /sys/class/udc)\n"
     "  --name NAME          gadget folder under <configfs>/usb_gadget (default vantrel)\n"
     "  --configfs DIR       where configfs is mounted (default /sys/kernel/config)\n"
@@ -67,6 +69,8 @@ int main(int argc, char** argv) {
     gadget::BridgeSettings bridgeSettings;
     sim::SimOptions simOptions;
     std::string tracePath;
+    // The files the gadget reads: none of its outputs may be one of them.
+    std::vector<std::wstring> inputs;
 
     std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
@@ -97,10 +101,10 @@ int main(int argc, char** argv) {
             if (!ParseNumber(text, simOptions.writerLevel))
                 return Usage("--sim-level takes a 32-bit number, not '" + text + "'");
         } else if (arg == "--sim-aprom-in") {
-            std::ifstream in(text, std::ios::binary);
-            simOptions.aprom.assign(std::istreambuf_iterator<char>(in), {});
-            if (!in.eof() || simOptions.aprom.size() != sim::kApromSize)
-                return Usage("'" + text + "' is not a readable APROM image of 69,632 bytes");
+            const std::string problem =
+                sim::ReadApromImageFile(FromNativeBytes(text), simOptions.aprom);
+            if (!problem.empty()) return Usage("'" + text + "' " + problem);
+            inputs.push_back(FromNativeBytes(text));
         } else if (arg == "--sim-aprom-out") {
             bridgeSettings.apromOut = text;
         } else if (arg == "--sim-fault") {
@@ -122,14 +126,33 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Both outputs are checked before the gadget appears on the bus.
+    const std::wstring apromOut = FromNativeBytes(bridgeSettings.apromOut);
+    if (!apromOut.empty()) {
+        std::vector<std::wstring> kept = inputs;
+        if (!tracePath.empty()) kept.push_back(FromNativeBytes(tracePath));
+        const std::wstring problem = bridgeSettings.apromOut == tracePath
+                                         ? L"it is the trace file"
+                                         : OutputProblem(apromOut, kept);
+        if (!problem.empty())
+            return Usage("cannot write '" + bridgeSettings.apromOut + "': " + ToUtf8(problem));
+    }
     FILE* trace = nullptr;
-    if (!tracePath.empty() && (trace = std::fopen(tracePath.c_str(), "w")) == nullptr)
-        return Usage("cannot create the trace file '" + tracePath + "'");
+    if (!tracePath.empty()) {
+        std::wstring problem;
+        trace = OpenLineOutput(FromNativeBytes(tracePath), inputs, problem);
+        if (trace == nullptr)
+            return Usage("cannot create the trace file '" + tracePath + "': " + ToUtf8(problem));
+        // The APROM image written later may not replace the trace.
+        inputs.push_back(FromNativeBytes(tracePath));
+    }
+    bridgeSettings.inputs = inputs;
 
     struct sigaction stop {};
     stop.sa_handler = OnStop;
     sigaction(SIGINT, &stop, nullptr);
     sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGHUP, &stop, nullptr);
     struct sigaction toggle {};
     toggle.sa_handler = OnToggle;
     sigaction(SIGUSR1, &toggle, nullptr);

@@ -1,6 +1,7 @@
-// LoadFirmwareImage: reads the firmware file once into memory, deciphers, parses
-// and checks it there, and refuses a file that is not sound Intel HEX before the
-// job sends anything to the writer. No other file is written or read.
+// LoadFirmwareImage: reads the firmware file once into memory (or takes the copy a
+// front end preloaded), deciphers, parses and checks it there, and refuses a file
+// that is not sound Intel HEX before the job sends anything to the writer. No
+// other file is written or read.
 
 #include <cstring>
 #include <vector>
@@ -13,8 +14,7 @@
 bool CVantrelCore::LoadFirmwareImage(const std::wstring& path, uint8_t* image) {
     m_bFirmwareRefused = FALSE;
     std::vector<uint8_t> bytes;
-    if (vantrel::ReadRegularFile(path, vantrel::kMaxFirmwareFileSize, bytes) !=
-        vantrel::FileReadResult::Ok) {
+    if (ReadJobFile(path, vantrel::kMaxFirmwareFileSize, bytes) != vantrel::FileReadResult::Ok) {
         m_view.SetPaneText(vantrel::kPaneError, L"源文件不能打开");
         m_view.ShowMessage(L"源文件不能打开", L"Message", vantrel::kMbSystemModal);
         return false;

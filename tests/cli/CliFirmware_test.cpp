@@ -167,4 +167,45 @@ TEST_F(CliFirmwareTest, FileArgumentsAreReadOnceAndOnlyWhenRegular) {
     EXPECT_EQ(piped.status, 0) << piped.out << piped.err;
 }
 
+// Each output of a writer command is checked before the run starts: a refused
+// one leaves its name and every input as they were, and the run never begins (the
+// other output, the trace or the APROM image, is not even created).
+TEST_F(CliFirmwareTest, ARefusedOutputStopsTheRunBeforeItStarts) {
+    const std::string firmware = Sealed(L"in.hex", kGood);
+    const std::vector<uint8_t> sealed = ReadWholeFile(dir.File(L"in.hex"));
+    dir.Write(L"aprom-in.bin", std::vector<uint8_t>(69632, 0xFF));
+    ASSERT_EQ(link(Path(L"in.hex").c_str(), Path(L"hard.hex").c_str()), 0);
+    ASSERT_EQ(symlink("other.txt", Path(L"link.txt").c_str()), 0);
+    ASSERT_EQ(mkfifo(Path(L"fifo").c_str(), 0600), 0);
+    const struct {
+        const char* option;   // the refused output
+        const wchar_t* name;  // what it names
+        const char* reason;
+    } cases[] = {
+        {"--trace", L"in.hex", "it is a file this run reads"},
+        {"--trace", L"hard.hex", "it is a file this run reads"},
+        {"--trace", L"aprom-in.bin", "it is a file this run reads"},
+        {"--trace", L"link.txt", "it is a symbolic link"},
+        {"--trace", L"fifo", "not a regular file (a FIFO)"},
+        {"--sim-aprom-out", L"in.hex", "it is a file this run reads"},
+        {"--sim-aprom-out", L"hard.hex", "it is a file this run reads"},
+        {"--sim-aprom-out", L"fifo", "not a regular file (a FIFO)"},
+        {"--sim-aprom-out", L"trace.txt", "it is the trace file"},
+    };
+    for (const auto& c : cases) {
+        const bool trace = std::string(c.option) == "--trace";
+        const CliRun run =
+            RunCli({"--simulate", "--sim-clock", "virtual", "--sim-aprom-in", Path(L"aprom-in.bin"),
+                    c.option, Path(c.name), trace ? "--sim-aprom-out" : "--trace",
+                    Path(trace ? L"aprom-out.bin" : L"trace.txt"), "upgrade", firmware});
+        EXPECT_EQ(run.status, 2) << c.option << " " << Arg(c.name) << run.err;
+        EXPECT_NE(run.err.find(Path(c.name) + "': " + c.reason), std::string::npos) << run.err;
+        EXPECT_EQ(ReadWholeFile(dir.File(L"in.hex")), sealed);
+        EXPECT_EQ(ReadWholeFile(dir.File(L"aprom-in.bin")), std::vector<uint8_t>(69632, 0xFF));
+        EXPECT_FALSE(FileExists(dir.File(L"aprom-out.bin")));
+        EXPECT_FALSE(FileExists(dir.File(L"trace.txt")));
+        EXPECT_FALSE(FileExists(dir.File(L"other.txt")));
+    }
+}
+
 }  // namespace
