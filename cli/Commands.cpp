@@ -278,7 +278,7 @@ int RunInspect(const Options& options) {
 
 int RunPack(const Options& options) {
     // An interruption removes the file being written beside the output.
-    InstallInterruptHandlers();
+    InstallInterruptHandlers(false);
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return kExitUsage;
     if (OutputRefused(options)) return kExitUsage;
@@ -305,7 +305,7 @@ int RunPack(const Options& options) {
 }
 
 int RunSeal(const Options& options) {
-    InstallInterruptHandlers();
+    InstallInterruptHandlers(false);
     std::vector<uint8_t> bytes;
     if (!ReadArgument(options.file, bytes)) return kExitUsage;
     if (OutputRefused(options)) return kExitUsage;

@@ -38,6 +38,7 @@ std::atomic<int> g_place{kUntouched};
 std::atomic<int> g_page{0};
 std::atomic<const char*> g_step{""};
 std::atomic<bool> g_barOpen{false};
+std::atomic<bool> g_writerCommand{true};
 
 // The unfinished file's name as the system takes it, copied before the flag is set.
 #ifdef _WIN32
@@ -184,7 +185,8 @@ void WatchForInterruption() {
 
 }  // namespace
 
-void InstallInterruptHandlers() {
+void InstallInterruptHandlers(bool writerCommand) {
+    g_writerCommand = writerCommand;
     static std::atomic<bool> installed{false};
     if (installed.exchange(true)) return;
 #ifdef _WIN32
@@ -271,7 +273,8 @@ size_t DescribeWhereTheWriterIs(char* buffer, size_t size) {
     const int pages = static_cast<int>(kPageCount);
     switch (g_place.load()) {
         case kUntouched:
-            text << "nothing was changed on the writer";
+            text << (g_writerCommand.load() ? "nothing was changed on the writer"
+                                            : "no output file was written");
             break;
         case kConfiguring:
             text << "the writer is left with its configuration sent only up to " << g_step.load()

@@ -19,8 +19,9 @@ namespace vantrel::cli {
 
 constexpr int kInterruptedStatus = 130;
 
-// Installs the handlers (once).
-void InstallInterruptHandlers();
+// Installs the handlers (once). `writerCommand`: false for the file commands (pack,
+// seal), where an interruption only says that no output was written.
+void InstallInterruptHandlers(bool writerCommand = true);
 
 // The link gate of the core whose job runs now (null when none): an interruption
 // waits for it, that is for the transaction in progress. Clearing it waits for an
