@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/WinHandle.h"
 #else
 #include <errno.h>
 #include <fcntl.h>
@@ -21,19 +23,7 @@ constexpr size_t kChunk = 64 * 1024;
 
 #ifdef _WIN32
 
-class Handle {
-public:
-    explicit Handle(HANDLE h) : m_h(h) {}
-    ~Handle() {
-        if (m_h != INVALID_HANDLE_VALUE) ::CloseHandle(m_h);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
+using Handle = ScopedHandle;
 
 FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes,
                     unsigned long& error) {

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "common/WinHandle.h"
 #else
 #include <errno.h>
 #include <fcntl.h>
@@ -60,20 +62,7 @@ std::wstring FolderOf(const std::wstring& path) {
 
 #ifdef _WIN32
 
-class Handle {
-public:
-    explicit Handle(HANDLE h) : m_h(h) {}
-    ~Handle() {
-        if (m_h != INVALID_HANDLE_VALUE) ::CloseHandle(m_h);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return m_h; }
-    HANDLE release() { return std::exchange(m_h, INVALID_HANDLE_VALUE); }
-
-private:
-    HANDLE m_h;
-};
+using Handle = ScopedHandle;
 
 unsigned long LastError() { return ::GetLastError(); }
 
