@@ -14,10 +14,35 @@ mkdir -p "$logs" /root
 : >"$results"
 cli=$native/vantrel-cli
 gadget=$native/vantrel-gadget
+# The guest's own /tmp and /run, clean of this machine's sockets and locks (its X
+# displays, its wineserver). A folder the cases use that lies below them here (a
+# checkout in /tmp) is bound back to its place from the root underneath.
+mkdir -p /.host && mount --bind / /.host
 mount -t tmpfs tmp /tmp
 mount -t tmpfs run /run
+for path in "$root" "$native" "$windows" "${prefix:-}"; do
+    for top in /tmp /run; do
+        [[ $path == "$top"/* ]] || continue
+        below=${path#"$top"/}
+        place=$top/${below%%/*}
+        mountpoint -q "$place" && continue
+        if [ -d "/.host$place" ]; then
+            mkdir -p "$place" && mount --bind "/.host$place" "$place"
+        fi
+    done
+done
 
 say() { echo "guest: $*" >&2; }
+# visible FILE...: whether the guest sees the files; else $why names the first it
+# cannot see (a tree hidden from the guest would otherwise look like a tool's fault).
+visible() {
+    local file
+    for file in "$@"; do
+        [ -e "$file" ] && continue
+        why="${why:+$why; }the guest cannot see $file"
+        return 1
+    done
+}
 # libudev's own test: udevd's control socket exists.
 udevd_running() { [ -S /run/udev/control ]; }
 now() { date +%s.%N; }
@@ -79,6 +104,7 @@ start_bridge() {
     local name=$1
     shift
     bridge_log=$logs/$name.gadget.log
+    visible "$gadget" || return 1
     "$gadget" --udc dummy_udc.0 --trace "$logs/$name.gadget.trace" "$@" >"$bridge_log" 2>&1 &
     bridge_pid=$!
     await_writers 1 "$bridge_pid" "$bridge_log"
@@ -88,6 +114,7 @@ start_bridge() {
 start_second() {
     local name=$1
     shift
+    visible "$gadget" || return 1
     "$gadget" --name vantrel-b --udc dummy_udc.1 --trace "$logs/$name.gadget.trace" "$@" \
         >"$logs/$name.gadget.log" 2>&1 &
     second_pid=$!
@@ -125,8 +152,14 @@ stop_bridge() {
 # run_tool NAME SECONDS COMMAND...: runs a tool with a time limit; its output goes
 # to logs/NAME.out, its exit status to $tool_rc, its run time to $tool_seconds.
 run_tool() {
-    local name=$1 limit=$2 started
+    local name=$1 limit=$2 started arg
     shift 2
+    tool_out=$logs/$name.out
+    for arg in "$@"; do  # the program: the first argument from one of the builds
+        [[ $arg == "$native"/* || $arg == "$windows"/* ]] || continue
+        visible "$arg" || { tool_rc=127 tool_seconds=0; : >"$tool_out"; return 0; }
+        break
+    done
     started=$(now)
     echo "$name started at uptime $(cut -d' ' -f1 /proc/uptime)" >>"$logs/uptimes"
     timeout -k 5 "$limit" "$@" >"$logs/$name.out" 2>&1
