@@ -835,6 +835,38 @@ wine_busy_configure() {
         "$files/reference-configure.trace"
 }
 
+# wine_interrupted_configure NAME SIGNAL: under Wine, vantrel-cli.exe's configuration
+# hit with SIGNAL while DownData waits for its data reports (seen in the bridge's
+# record), then configured again: passes, and the last configuration is whole.
+wine_interrupted_configure() {
+    local name=$1 signal=$2 pid from downdata ctl
+    wine_writer_ready "$name-status" || return 1
+    ctl=$(winepath -w "$files/demo.ctl")
+    from=$(wc -l <"$logs/wine.gadget.trace")
+    downdata=$(grep -c -- "$downdata_line" "$logs/wine.gadget.trace")
+    start_job "$name-1" nice -n 10 wine "$windows/vantrel-cli.exe" --mode five configure "$ctl"
+    pid=$job_pid
+    await_trace "$logs/wine.gadget.trace" "$downdata_line" $((downdata + 1)) "$pid" 300 &&
+        sleep 0.5 && kill "-$signal" "$pid"
+    end_job "$name-1" "$pid" 120
+    if [ "$signal" = KILL ]; then
+        expect_rc 137 || return 1
+    else
+        expect_rc 130 && expect_text "interrupted: finishing the transfer in progress first" ||
+            return 1
+    fi
+    wine_exe "$name-2" 300 "$windows/vantrel-cli.exe" --mode five configure "$ctl"
+    timing "Wine configure after one stopped by SIG$signal" "$tool_seconds"
+    expect_rc 0 && expect_text "配置成功" || return 1
+    [ "$signal" = KILL ] &&
+        { expect_text "was left in the middle of a transfer by a run that ended" || return 1; }
+    tail -n "+$((from + 1))" "$logs/wine.gadget.trace" >"$logs/$name.gadget.trace"
+    last_configuration_whole "$logs/$name.gadget.trace"
+}
+
+wine_sigint_configure() { wine_interrupted_configure wine-sigint-configure INT; }
+wine_sigkill_configure() { wine_interrupted_configure wine-sigkill-configure KILL; }
+
 # The dialog's configuration and upgrade (wine-gui) with vantrel-cli.exe beside it:
 # while the dialog programs the writer's boot loader, `status` is refused as busy and
 # sends nothing, and the dialog's jobs still pass.
@@ -896,8 +928,8 @@ run_case native-sigint-configure 150 native_sigint_configure
 run_case native-sigkill-configure 150 native_sigkill_configure
 
 wine_wanted=0
-for name in wine-status wine-list wine-timings wine-configure wine-busy-configure wine-upgrade \
-            wine-gui wine-two; do
+for name in wine-status wine-list wine-timings wine-configure wine-busy-configure \
+            wine-sigint-configure wine-sigkill-configure wine-upgrade wine-gui wine-two; do
     selected "$name" && wine_wanted=1
 done
 if [ "$wine" = 1 ] && [ $wine_wanted -eq 1 ]; then
@@ -911,6 +943,8 @@ if [ "$wine" = 1 ] && [ $wine_wanted -eq 1 ]; then
         run_case wine-timings 400 wine_timings
         run_case wine-configure 300 wine_configure
         run_case wine-busy-configure 600 wine_busy_configure
+        run_case wine-sigint-configure 600 wine_sigint_configure
+        run_case wine-sigkill-configure 600 wine_sigkill_configure
         run_case wine-upgrade 600 wine_upgrade
         run_case wine-gui 900 wine_gui_beside_cli
         run_case wine-two 900 wine_two
