@@ -671,13 +671,15 @@ native_busy_configure() {
 # $trace_name maps a file of this machine to that name).
 busy_pair() {
     local name=$1 ctl=${*: -1} tool_words=("${@:2:$#-2}") pid_a pid_b rc_a rc_b winner loser
+    local trace_a trace_b
     rm -f "$logs/$name"-[ab].cli.trace
-    start_job "$name-a" "${tool_words[@]}" --mode five configure "$ctl" \
-        --trace "$(${trace_name:-echo} "$logs/$name-a.cli.trace")"
+    # Both names first: under emulation winepath alone takes longer than a configuration.
+    trace_a=$(${trace_name:-echo} "$logs/$name-a.cli.trace")
+    trace_b=$(${trace_name:-echo} "$logs/$name-b.cli.trace")
+    start_job "$name-a" "${tool_words[@]}" --mode five configure "$ctl" --trace "$trace_a"
     pid_a=$job_pid
     sleep 0.3
-    start_job "$name-b" "${tool_words[@]}" --mode five configure "$ctl" \
-        --trace "$(${trace_name:-echo} "$logs/$name-b.cli.trace")"
+    start_job "$name-b" "${tool_words[@]}" --mode five configure "$ctl" --trace "$trace_b"
     pid_b=$job_pid
     end_job "$name-a" "$pid_a" 400
     rc_a=$tool_rc
@@ -871,8 +873,9 @@ wine_sigkill_configure() { wine_interrupted_configure wine-sigkill-configure KIL
 # while the dialog programs the writer's boot loader, `status` is refused as busy and
 # sends nothing, and the dialog's jobs still pass.
 wine_gui_beside_cli() {
-    local from gui rc=0
+    local from gui rc=0 trace
     from=$(wc -l <"$logs/wine.gadget.trace" 2>/dev/null || echo 0)
+    trace=$(winepath -w "$logs/wine-gui-busy-status.cli.trace")
     (
         wine_gui
         echo "$?|$why" >"$logs/wine-gui.result"
@@ -888,8 +891,7 @@ wine_gui_beside_cli() {
         sleep 0.5
     done
     if [ $rc -eq 0 ]; then
-        wine_exe wine-gui-busy-status 120 "$windows/vantrel-cli.exe" status \
-            --trace "$(winepath -w "$logs/wine-gui-busy-status.cli.trace")"
+        wine_exe wine-gui-busy-status 120 "$windows/vantrel-cli.exe" status --trace "$trace"
         expect_rc 3 && expect_text "is busy:" || rc=1
         [ -s "$logs/wine-gui-busy-status.cli.trace" ] &&
             { why="${why:+$why; }status beside the dialog sent or received reports"; rc=1; }
