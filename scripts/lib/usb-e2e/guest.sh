@@ -948,7 +948,7 @@ if [ "$wine" = 1 ] && [ $wine_wanted -eq 1 ]; then
         run_case wine-sigint-configure 600 wine_sigint_configure
         run_case wine-sigkill-configure 600 wine_sigkill_configure
         run_case wine-upgrade 600 wine_upgrade
-        run_case wine-gui 900 wine_gui_beside_cli
+        run_case wine-gui 900 wine_gui
         run_case wine-two 900 wine_two
     else
         echo "FAIL wine-start: $why" | tee -a "$results"
