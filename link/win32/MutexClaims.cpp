@@ -30,6 +30,23 @@ std::wstring NameOf(const wchar_t* prefix, const std::wstring& key) {
     return name;
 }
 
+// The mutex goes away with its last handle: a holder that was alone when it died
+// leaves no abandoned mutex behind. So a holder also keeps a file in the temporary
+// folder while it holds, removed before it lets go; a claim taken while that file is
+// there was left by a holder that ended without letting go.
+std::wstring MarkerOf(const std::wstring& key) {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    std::wstring name = length > 0 && length <= MAX_PATH ? folder : L".\\";
+    name += L"vantrel-writer-";
+    for (wchar_t c : key) {
+        const bool plain = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') ||
+                           (c >= L'0' && c <= L'9') || c == L'-' || c == L'.';
+        name += plain ? c : L'_';
+    }
+    return name + L".claim";
+}
+
 std::string ReadRecord(const std::wstring& key) {
     HANDLE section = OpenFileMappingW(FILE_MAP_READ, FALSE,
                                       NameOf(L"Local\\vantrel-writer-holder ", key).c_str());
@@ -72,16 +89,25 @@ private:
         HANDLE mutex =
             CreateMutexW(nullptr, FALSE, NameOf(L"Global\\vantrel-writer ", key).c_str());
         DWORD result = mutex != nullptr ? WaitForSingleObject(mutex, 0) : WAIT_FAILED;
+        const bool taken = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+        const std::wstring marker = MarkerOf(key);
+        bool left = false;
+        if (taken) {
+            left = GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+            HANDLE file = CreateFileW(marker.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        }
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_abandoned = result == WAIT_ABANDONED;
-            m_state =
-                (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ? State::Taken : State::Busy;
+            m_abandoned = result == WAIT_ABANDONED || left;
+            m_state = taken ? State::Taken : State::Busy;
         }
         m_changed.notify_all();
-        if (m_state == State::Taken) {
+        if (taken) {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_changed.wait(lock, [this] { return m_letGo; });
+            DeleteFileW(marker.c_str());
             ReleaseMutex(mutex);
         }
         if (mutex != nullptr) CloseHandle(mutex);

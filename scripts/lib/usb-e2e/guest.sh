@@ -633,6 +633,310 @@ wine_two() {
     return $rc
 }
 
+# ---- One writer, one job: the claim, interruptions, a writer left mid-transfer -------
+# The trace lines the cases wait for: a page's program command to the boot loader,
+# and the command record of DownData (its reply comes 2 s later, so a signal sent
+# 0.5 s after it finds the writer waiting for the data reports).
+program_line='^OUT boot 050301000100'
+downdata_line='^OUT app 0[23]0308000000'
+
+# start_job NAME COMMAND...: the tool in the background (not under `timeout`, so that a
+# signal sent to $job_pid reaches the tool itself); its output goes to logs/NAME.out.
+start_job() {
+    local name=$1
+    shift
+    echo "$name started at uptime $(cut -d' ' -f1 /proc/uptime)" >>"$logs/uptimes"
+    "$@" >"$logs/$name.out" 2>&1 &
+    job_pid=$!
+    eval "job_start_${name//-/_}=\$(now)"
+}
+
+# end_job NAME PID SECONDS: waits for the job (killed after SECONDS: a hang) and sets
+# $tool_rc, $tool_out and $tool_seconds as run_tool does.
+end_job() {
+    local name=$1 pid=$2 until=$((SECONDS + $3)) began
+    while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $until ]; do sleep 0.2; done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -9 "$pid" 2>/dev/null
+        why="${why:+$why; }$name: no end within $3 s (a hang)"
+    fi
+    wait "$pid"
+    tool_rc=$?
+    echo "$name ended at uptime $(cut -d' ' -f1 /proc/uptime)" >>"$logs/uptimes"
+    eval "began=\$job_start_${name//-/_}"
+    tool_seconds=$(elapsed "$began")
+    tool_out=$logs/$name.out
+}
+
+# await_trace FILE PATTERN COUNT PID SECONDS: waits until FILE holds COUNT lines that
+# match PATTERN while the job PID runs.
+await_trace() {
+    local until=$((SECONDS + $5))
+    until [ "$(grep -c -- "$2" "$1" 2>/dev/null)" -ge "$3" ]; do
+        if ! kill -0 "$4" 2>/dev/null || [ $SECONDS -ge $until ]; then
+            why="${why:+$why; }no $3 lines '$2' in ${1##*/} while the tool ran"
+            return 1
+        fi
+        sleep 0.05
+    done
+}
+
+# The last configuration in the bridge's record (as many lines as the reference has)
+# equals the reference: the run after an interrupted one configured the writer whole.
+last_configuration_whole() {
+    tail -n "$(wc -l <"$files/reference-configure.trace")" "$1" >"$1.last"
+    same_file "the bridge's last configuration" "$1.last" "$files/reference-configure.trace"
+}
+
+# Two configurations of one writer started 0.3 s apart: one is refused before it
+# sends anything, and the writer receives one whole configuration.
+native_busy_configure() {
+    start_bridge native-busy-configure || return 1
+    busy_pair native-busy-configure "$cli" "$files/demo.ctl" || return 1
+    stop_bridge
+    same_file "the bridge's record" "$logs/native-busy-configure.gadget.trace" \
+        "$files/reference-configure.trace"
+}
+
+# busy_pair NAME TOOL... CTL: two configurations with TOOL (runs NAME-a and NAME-b,
+# the second 0.3 s after the first): exactly one succeeds; the other exits 3 saying
+# the writer is busy, with an empty trace (the trace files named as TOOL sees them:
+# $trace_name maps a file of this machine to that name).
+busy_pair() {
+    local name=$1 ctl=${*: -1} tool_words=("${@:2:$#-2}") pid_a pid_b rc_a rc_b winner loser
+    local trace_a trace_b
+    rm -f "$logs/$name"-[ab].cli.trace
+    # Both names first: under emulation winepath alone takes longer than a configuration.
+    trace_a=$(${trace_name:-echo} "$logs/$name-a.cli.trace")
+    trace_b=$(${trace_name:-echo} "$logs/$name-b.cli.trace")
+    start_job "$name-a" "${tool_words[@]}" --mode five configure "$ctl" --trace "$trace_a"
+    pid_a=$job_pid
+    sleep 0.3
+    start_job "$name-b" "${tool_words[@]}" --mode five configure "$ctl" --trace "$trace_b"
+    pid_b=$job_pid
+    end_job "$name-a" "$pid_a" 400
+    rc_a=$tool_rc
+    timing "$name-a" "$tool_seconds"
+    end_job "$name-b" "$pid_b" 400
+    rc_b=$tool_rc
+    timing "$name-b" "$tool_seconds"
+    if [ "$rc_a" -eq 0 ]; then winner=a loser=b; else winner=b loser=a; fi
+    tool_out=$logs/$name-$winner.out
+    tool_rc=$([ $winner = a ] && echo "$rc_a" || echo "$rc_b")
+    expect_rc 0 && expect_text "配置成功" || return 1
+    tool_out=$logs/$name-$loser.out
+    tool_rc=$([ $loser = a ] && echo "$rc_a" || echo "$rc_b")
+    expect_rc 3 && expect_text "is busy: vantrel-cli" || return 1
+    [ ! -s "$logs/$name-$loser.cli.trace" ] && return 0
+    why="the refused run sent or received reports ($(wc -l <"$logs/$name-$loser.cli.trace") lines)"
+    return 1
+}
+
+# `status` and `list` while an upgrade programs the writer: both say busy and send
+# nothing; the upgrade passes and the APROM equals the image.
+native_busy_status() {
+    start_bridge native-busy-status --sim-aprom-out "$logs/native-busy-status.aprom" || return 1
+    local pid rc=0
+    start_job native-busy-status-upgrade "$cli" upgrade "$files/demo.hex" \
+        --trace "$logs/native-busy-status-upgrade.cli.trace"
+    pid=$job_pid
+    if await_trace "$logs/native-busy-status-upgrade.cli.trace" "$program_line" 5 "$pid" 120; then
+        run_tool native-busy-status-status 60 "$cli" status \
+            --trace "$logs/native-busy-status-status.cli.trace"
+        expect_rc 3 && expect_text "is busy: vantrel-cli" && expect_text "upgrade since" || rc=1
+        [ -s "$logs/native-busy-status-status.cli.trace" ] &&
+            { why="${why:+$why; }status sent or received reports"; rc=1; }
+        run_tool native-busy-status-list 60 "$cli" --json list
+        expect_rc 0 && json_holds "$tool_out" \
+            "[(w['mode'], 'upgrade' in str(w.get('held_by'))) for w in j['writers']] == \
+             [('busy', True)]" "one writer, busy with an upgrade" || rc=1
+        # Both were refused while the upgrade was still programming.
+        [ "$(grep -c -- "$program_line" "$logs/native-busy-status-upgrade.cli.trace")" -lt 136 ] ||
+            { why="${why:+$why; }the upgrade had programmed every page before status and list ran"; rc=1; }
+    else
+        rc=1
+    fi
+    end_job native-busy-status-upgrade "$pid" 240
+    timing "native upgrade beside status and list" "$tool_seconds"
+    expect_rc 0 && expect_text "writer connect" || return 1
+    [ $rc -eq 0 ] || return 1
+    stop_bridge
+    same_file "the APROM" "$logs/native-busy-status.aprom" "$files/reference-aprom.bin"
+}
+
+# An upgrade stopped with SIGINT while it programs, then `upgrade` again without
+# unplugging: passes, and the APROM equals the image.
+native_sigint_upgrade() {
+    start_bridge native-sigint-upgrade --sim-aprom-out "$logs/native-sigint-upgrade.aprom" ||
+        return 1
+    local pid trace=$logs/native-sigint-upgrade-1.cli.trace
+    start_job native-sigint-upgrade-1 "$cli" upgrade "$files/demo.hex" --trace "$trace"
+    pid=$job_pid
+    await_trace "$trace" "$program_line" 30 "$pid" 120 && kill -INT "$pid"
+    end_job native-sigint-upgrade-1 "$pid" 60
+    expect_rc 130 && expect_text "interrupted: finishing the transfer in progress first" ||
+        return 1
+    timing "native upgrade stopped by SIGINT (s to its end)" "$tool_seconds"
+    run_tool native-sigint-upgrade-2 240 "$cli" upgrade "$files/demo.hex"
+    timing "native upgrade after one stopped by SIGINT" "$tool_seconds"
+    expect_rc 0 && expect_text "writer connect" || return 1
+    stop_bridge
+    same_file "the APROM" "$logs/native-sigint-upgrade.aprom" "$files/reference-aprom.bin"
+}
+
+# Data reports sent after the last program command in a trace ("none" when an
+# answer came after it: the page was complete).
+data_after_program() {
+    awk -v program="${program_line#^}" '
+        index($0, program) == 1 { n = 0; open = 1; next }
+        /^IN / { open = 0 }
+        /^OUT / { n++ }
+        END { print open ? n : "none" }' "$1"
+}
+
+# An upgrade killed (SIGKILL) in the middle of a page, then `upgrade` again without
+# unplugging: the next run completes the page with filler reports, then passes. The
+# tool is stopped (SIGSTOP) at a program command and killed when fewer of the page's
+# data reports than one short of all have gone (the one being written may arrive);
+# otherwise it goes on to the next page.
+native_sigkill_upgrade() {
+    start_bridge native-sigkill-upgrade --sim-aprom-out "$logs/native-sigkill-upgrade.aprom" ||
+        return 1
+    local pid trace=$logs/native-sigkill-upgrade-1.cli.trace page=20 sent killed=0
+    start_job native-sigkill-upgrade-1 "$cli" upgrade "$files/demo.hex" --trace "$trace"
+    pid=$job_pid
+    while [ $page -lt 130 ] && await_trace "$trace" "$program_line" "$page" "$pid" 120; do
+        kill -STOP "$pid"
+        sent=$(data_after_program "$trace")
+        if [ "$sent" != none ] && [ "$sent" -le 6 ]; then
+            kill -KILL "$pid"
+            killed=1
+            echo "killed after $sent data reports of page $(grep -c -- "$program_line" "$trace")" \
+                >"$logs/native-sigkill-upgrade.where"
+            break
+        fi
+        kill -CONT "$pid"
+        page=$((page + 1))
+    done
+    end_job native-sigkill-upgrade-1 "$pid" 240
+    [ $killed -eq 1 ] || { why="${why:+$why; }never stopped the upgrade in the middle of a page"; return 1; }
+    run_tool native-sigkill-upgrade-2 240 "$cli" upgrade "$files/demo.hex"
+    timing "native upgrade after one killed mid-page" "$tool_seconds"
+    expect_rc 0 && expect_text "was left in the middle of a transfer by a run that ended" &&
+        expect_text "writer connect" || return 1
+    stop_bridge
+    same_file "the APROM" "$logs/native-sigkill-upgrade.aprom" "$files/reference-aprom.bin"
+}
+
+# interrupted_configure NAME SIGNAL: a configuration hit with SIGNAL while DownData
+# waits for its data reports, then configured again: passes, and the bridge's last
+# configuration is a whole one.
+interrupted_configure() {
+    local name=$1 signal=$2 pid trace=$logs/$1-1.cli.trace
+    start_bridge "$name" || return 1
+    start_job "$name-1" "$cli" --mode five configure "$files/demo.ctl" --trace "$trace"
+    pid=$job_pid
+    await_trace "$trace" "$downdata_line" 1 "$pid" 120 && sleep 0.5 && kill "-$signal" "$pid"
+    end_job "$name-1" "$pid" 60
+    if [ "$signal" = KILL ]; then
+        expect_rc 137 || return 1
+    else
+        expect_rc 130 && expect_text "interrupted: finishing the transfer in progress first" ||
+            return 1
+    fi
+    run_tool "$name-2" 120 "$cli" --mode five configure "$files/demo.ctl"
+    timing "native configure after one stopped by SIG$signal" "$tool_seconds"
+    expect_rc 0 && expect_text "配置成功" || return 1
+    [ "$signal" = KILL ] &&
+        { expect_text "was left in the middle of a transfer by a run that ended" || return 1; }
+    stop_bridge
+    last_configuration_whole "$logs/$name.gadget.trace"
+}
+
+native_sigint_configure() { interrupted_configure native-sigint-configure INT; }
+native_sigkill_configure() { interrupted_configure native-sigkill-configure KILL; }
+
+# Under Wine: two configurations of the Wine phase's writer 0.3 s apart with
+# vantrel-cli.exe (the claim is a named mutex keyed by the interface path there).
+wine_busy_configure() {
+    wine_writer_ready wine-busy-configure-status || return 1
+    local from rc=0
+    from=$(wc -l <"$logs/wine.gadget.trace")
+    trace_name="winepath -w" busy_pair wine-busy-configure nice -n 10 wine \
+        "$windows/vantrel-cli.exe" "$(winepath -w "$files/demo.ctl")" || rc=1
+    [ $rc -eq 0 ] || return 1
+    tail -n "+$((from + 1))" "$logs/wine.gadget.trace" >"$logs/wine-busy-configure.gadget.trace"
+    same_file "the bridge's record" "$logs/wine-busy-configure.gadget.trace" \
+        "$files/reference-configure.trace"
+}
+
+# wine_interrupted_configure NAME SIGNAL: under Wine, vantrel-cli.exe's configuration
+# hit with SIGNAL while DownData waits for its data reports (seen in the bridge's
+# record), then configured again: passes, and the last configuration is whole.
+wine_interrupted_configure() {
+    local name=$1 signal=$2 pid from downdata ctl
+    wine_writer_ready "$name-status" || return 1
+    ctl=$(winepath -w "$files/demo.ctl")
+    from=$(wc -l <"$logs/wine.gadget.trace")
+    downdata=$(grep -c -- "$downdata_line" "$logs/wine.gadget.trace")
+    start_job "$name-1" nice -n 10 wine "$windows/vantrel-cli.exe" --mode five configure "$ctl"
+    pid=$job_pid
+    await_trace "$logs/wine.gadget.trace" "$downdata_line" $((downdata + 1)) "$pid" 300 &&
+        sleep 0.5 && kill "-$signal" "$pid"
+    end_job "$name-1" "$pid" 120
+    if [ "$signal" = KILL ]; then
+        expect_rc 137 || return 1
+    else
+        expect_rc 130 && expect_text "interrupted: finishing the transfer in progress first" ||
+            return 1
+    fi
+    wine_exe "$name-2" 300 "$windows/vantrel-cli.exe" --mode five configure "$ctl"
+    timing "Wine configure after one stopped by SIG$signal" "$tool_seconds"
+    expect_rc 0 && expect_text "配置成功" || return 1
+    [ "$signal" = KILL ] &&
+        { expect_text "was left in the middle of a transfer by a run that ended" || return 1; }
+    tail -n "+$((from + 1))" "$logs/wine.gadget.trace" >"$logs/$name.gadget.trace"
+    last_configuration_whole "$logs/$name.gadget.trace"
+}
+
+wine_sigint_configure() { wine_interrupted_configure wine-sigint-configure INT; }
+wine_sigkill_configure() { wine_interrupted_configure wine-sigkill-configure KILL; }
+
+# The dialog's configuration and upgrade (wine-gui) with vantrel-cli.exe beside it:
+# while the dialog programs the writer's boot loader, `status` is refused as busy and
+# sends nothing, and the dialog's jobs still pass.
+wine_gui_beside_cli() {
+    local from gui rc=0 trace
+    from=$(wc -l <"$logs/wine.gadget.trace" 2>/dev/null || echo 0)
+    trace=$(winepath -w "$logs/wine-gui-busy-status.cli.trace")
+    (
+        wine_gui
+        echo "$?|$why" >"$logs/wine-gui.result"
+    ) &
+    gui=$!
+    local until=$((SECONDS + 900))
+    until [ "$(tail -n "+$((from + 1))" "$logs/wine.gadget.trace" | grep -c -- "$program_line")" -ge 5 ]; do
+        if ! kill -0 "$gui" 2>/dev/null || [ $SECONDS -ge $until ]; then
+            why="the dialog's upgrade did not program a page"
+            rc=1
+            break
+        fi
+        sleep 0.5
+    done
+    if [ $rc -eq 0 ]; then
+        wine_exe wine-gui-busy-status 120 "$windows/vantrel-cli.exe" status --trace "$trace"
+        expect_rc 3 && expect_text "is busy:" || rc=1
+        [ -s "$logs/wine-gui-busy-status.cli.trace" ] &&
+            { why="${why:+$why; }status beside the dialog sent or received reports"; rc=1; }
+    fi
+    wait "$gui"
+    local result
+    result=$(cat "$logs/wine-gui.result" 2>/dev/null || echo "1|the dialog's run left no result")
+    [ "${result%%|*}" = 0 ] && [ -z "${result#*|}" ] ||
+        { why="${why:+$why; }the dialog: ${result#*|}"; rc=1; }
+    return $rc
+}
+
 # ---- The guest's USB stack ----------------------------------------------------------
 started=$(now)
 start_udevd
@@ -651,9 +955,16 @@ run_case native-timings 200 native_timings
 run_case native-two-list 90 native_two_list
 run_case native-two-configure 150 native_two_configure
 run_case native-two-upgrade 250 native_two_upgrade
+run_case native-busy-configure 150 native_busy_configure
+run_case native-busy-status 250 native_busy_status
+run_case native-sigint-upgrade 400 native_sigint_upgrade
+run_case native-sigkill-upgrade 400 native_sigkill_upgrade
+run_case native-sigint-configure 150 native_sigint_configure
+run_case native-sigkill-configure 150 native_sigkill_configure
 
 wine_wanted=0
-for name in wine-status wine-list wine-timings wine-configure wine-upgrade wine-gui wine-two; do
+for name in wine-status wine-list wine-timings wine-configure wine-busy-configure \
+            wine-sigint-configure wine-sigkill-configure wine-upgrade wine-gui wine-two; do
     selected "$name" && wine_wanted=1
 done
 if [ "$wine" = 1 ] && [ $wine_wanted -eq 1 ]; then
@@ -666,6 +977,9 @@ if [ "$wine" = 1 ] && [ $wine_wanted -eq 1 ]; then
         run_case wine-list 150 wine_list
         run_case wine-timings 400 wine_timings
         run_case wine-configure 300 wine_configure
+        run_case wine-busy-configure 600 wine_busy_configure
+        run_case wine-sigint-configure 600 wine_sigint_configure
+        run_case wine-sigkill-configure 600 wine_sigkill_configure
         run_case wine-upgrade 600 wine_upgrade
         run_case wine-gui 900 wine_gui
         run_case wine-two 900 wine_two
