@@ -5,6 +5,7 @@
 
 #include "common/WinHandle.h"
 #else
+#include "common/ScopedDescriptor.h"
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -63,19 +64,7 @@ FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>
 
 #else
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using Descriptor = ScopedDescriptor;
 
 FileReadResult Read(const std::wstring& path, size_t limit, std::vector<uint8_t>& bytes,
                     unsigned long& error) {

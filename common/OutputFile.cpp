@@ -7,6 +7,7 @@
 
 #include "common/WinHandle.h"
 #else
+#include "common/ScopedDescriptor.h"
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -144,20 +145,7 @@ void Remove(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
 
 #else
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
+using Descriptor = ScopedDescriptor;
 
 unsigned long LastError() { return static_cast<unsigned long>(errno); }
 

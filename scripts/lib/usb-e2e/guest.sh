@@ -828,6 +828,23 @@ native_sigkill_upgrade() {
     same_file "the APROM" "$logs/native-sigkill-upgrade.aprom" "$files/reference-aprom.bin"
 }
 
+# expect_stopped SIGNAL: the last run ended as SIGNAL ends one (KILL: at once; any
+# other: at the transaction boundary, exit 130).
+expect_stopped() {
+    if [ "$1" = KILL ]; then
+        expect_rc 137
+    else
+        expect_rc 130 && expect_text "interrupted: finishing the transfer in progress first"
+    fi
+}
+
+# expect_configured_again SIGNAL: the configuration after one stopped by SIGNAL passed,
+# and after a kill it first completed the transfer left pending.
+expect_configured_again() {
+    expect_rc 0 && expect_text "配置成功" || return 1
+    [ "$1" != KILL ] || expect_text "was left in the middle of a transfer by a run that ended"
+}
+
 # interrupted_configure NAME SIGNAL: a configuration hit with SIGNAL while DownData
 # waits for its data reports, then configured again: passes, and the bridge's last
 # configuration is a whole one.
@@ -838,17 +855,10 @@ interrupted_configure() {
     pid=$job_pid
     await_trace "$trace" "$downdata_line" 1 "$pid" 120 && sleep 0.5 && kill "-$signal" "$pid"
     end_job "$name-1" "$pid" 60
-    if [ "$signal" = KILL ]; then
-        expect_rc 137 || return 1
-    else
-        expect_rc 130 && expect_text "interrupted: finishing the transfer in progress first" ||
-            return 1
-    fi
+    expect_stopped "$signal" || return 1
     run_tool "$name-2" 120 "$cli" --mode five configure "$files/demo.ctl"
     timing "native configure after one stopped by SIG$signal" "$tool_seconds"
-    expect_rc 0 && expect_text "配置成功" || return 1
-    [ "$signal" = KILL ] &&
-        { expect_text "was left in the middle of a transfer by a run that ended" || return 1; }
+    expect_configured_again "$signal" || return 1
     stop_bridge
     last_configuration_whole "$logs/$name.gadget.trace"
 }
@@ -884,17 +894,10 @@ wine_interrupted_configure() {
     await_trace "$logs/wine.gadget.trace" "$downdata_line" $((downdata + 1)) "$pid" 300 &&
         sleep 0.5 && kill "-$signal" "$pid"
     end_job "$name-1" "$pid" 120
-    if [ "$signal" = KILL ]; then
-        expect_rc 137 || return 1
-    else
-        expect_rc 130 && expect_text "interrupted: finishing the transfer in progress first" ||
-            return 1
-    fi
+    expect_stopped "$signal" || return 1
     wine_exe "$name-2" 300 "$windows/vantrel-cli.exe" --mode five configure "$ctl"
     timing "Wine configure after one stopped by SIG$signal" "$tool_seconds"
-    expect_rc 0 && expect_text "配置成功" || return 1
-    [ "$signal" = KILL ] &&
-        { expect_text "was left in the middle of a transfer by a run that ended" || return 1; }
+    expect_configured_again "$signal" || return 1
     tail -n "+$((from + 1))" "$logs/wine.gadget.trace" >"$logs/$name.gadget.trace"
     last_configuration_whole "$logs/$name.gadget.trace"
 }
