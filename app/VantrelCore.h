@@ -17,6 +17,7 @@
 #include "app/Lock.h"
 #include "app/Thread.h"
 #include "common/Clock.h"
+#include "common/DeviceChange.h"
 #include "common/FileRead.h"
 #include "common/Types.h"
 #include "common/View.h"
@@ -25,17 +26,6 @@
 #include "link/ClaimingPlatform.h"
 #include "link/HidDevice.h"
 #include "link/HidPlatform.h"
-
-namespace vantrel {
-
-// A device-change notification as the core sees it: the header's device type and,
-// for device interfaces, the interface name (dbcc_name).
-struct DeviceBroadcast {
-    uint32_t deviceType = 0;
-    std::wstring name;
-};
-
-}  // namespace vantrel
 
 class CVantrelCore : public CThread, public vantrel::ConfigurationRecord {
 public:
@@ -140,7 +130,7 @@ public:
     // tracking only ever try-locks it and defers a notification it cannot take now.
     std::mutex m_linkGate;
     std::atomic<BOOL> m_bDeviceCheckPending{FALSE};
-    std::vector<std::pair<uint32_t, vantrel::DeviceBroadcast>> m_deferredChanges;
+    std::vector<vantrel::DeviceChange> m_deferredChanges;
     // Where the front end opens the writer under its claim: each job holds the claim
     // from its start to its end (null: the front end holds it for its whole run).
     vantrel::ClaimingPlatform* m_claimScope = nullptr;

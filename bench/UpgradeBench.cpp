@@ -56,8 +56,8 @@ public:
         : m_thread([&core, &writer, &view, this] {
               while (!m_stop) {
                   auto events = writer.TakeDueEvents();
-                  for (const sim::SimDeviceEvent& event : events)
-                      core.OnDeviceChange(event.first, &event.second);
+                  for (const DeviceChange& event : events)
+                      core.OnDeviceChange(event.eventType, &event.broadcast);
                   if (view.checkRequested.exchange(false)) core.ProcessDeferredDeviceChanges();
                   if (events.empty()) std::this_thread::sleep_for(std::chrono::microseconds(100));
               }

@@ -6,6 +6,7 @@
 
 #include "cli/UdevRule.h"
 #include "common/Text.h"
+#include "protocol/WriterIdentity.h"
 
 namespace vantrel::cli {
 
@@ -64,6 +65,13 @@ std::wstring DescribeUnopenableWriters(const std::vector<UnopenableWriter>& writ
         text += kReload;
     }
     return FromUtf8(text);
+}
+
+std::wstring InaccessibleWriterHint(OsBackend& os) {
+    const std::vector<UnopenableWriter> writers =
+        os.UnopenableNodes(kBootLoaderVendorId, kBootLoaderProductId);
+    if (writers.empty()) return std::wstring();
+    return DescribeUnopenableWriters(writers, FindInstalledUdevRule(UdevRuleFolders()));
 }
 
 }  // namespace vantrel::cli

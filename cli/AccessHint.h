@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "link/OsBackend.h"
+
 namespace vantrel::cli {
 
-struct UnopenableWriter {
-    std::string devnode;
-    int error = 0;  // errno of the failed open
-};
+using UnopenableWriter = UnopenableNode;
 
 // The folders udev reads its rules from, in its order of precedence.
 const std::vector<std::string>& UdevRuleFolders();
@@ -23,5 +22,10 @@ std::string FindInstalledUdevRule(const std::vector<std::string>& folders);
 // them is a permission error. `installedRule` is FindInstalledUdevRule's answer.
 std::wstring DescribeUnopenableWriters(const std::vector<UnopenableWriter>& writers,
                                        const std::string& installedRule);
+
+// When no writer was found: a plain explanation if a writer is attached but the
+// backend `os` cannot open it (and how to fix it), for standard error; empty
+// otherwise.
+std::wstring InaccessibleWriterHint(OsBackend& os);
 
 }  // namespace vantrel::cli

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/AttachedWriters.h"
 #include "cli/Json.h"
-#include "cli/WriterSelection.h"
 #include "common/View.h"
 
 namespace vantrel::cli {

@@ -12,27 +12,29 @@
 #include <memory>
 #include <vector>
 
+#include "app/AttachedWriters.h"
 #include "app/VantrelCore.h"
 #include "app/WriterRecovery.h"
+#include "cli/AccessHint.h"
 #include "cli/Console.h"
 #include "cli/ConsoleView.h"
 #include "cli/ControlFileReport.h"
-#include "cli/DeviceEvents.h"
 #include "cli/ExitStatus.h"
 #include "cli/FileIo.h"
 #include "cli/FirmwareReport.h"
 #include "cli/Interruption.h"
 #include "cli/LoopTurns.h"
-#include "cli/OsBackend.h"
 #include "cli/ResultOutput.h"
 #include "cli/RunReport.h"
 #include "cli/ShownText.h"
 #include "cli/StepNarrator.h"
-#include "cli/TracingPlatform.h"
-#include "cli/WriterSelection.h"
 #include "common/OutputFile.h"
 #include "common/Text.h"
 #include "link/ClaimingPlatform.h"
+#include "link/DeviceEvents.h"
+#include "link/OsBackend.h"
+#include "link/SelectingPlatform.h"
+#include "link/TracingPlatform.h"
 #include "link/WriterClaims.h"
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
@@ -73,7 +75,7 @@ private:
 class SimDeviceEvents : public IDeviceEventSource {
 public:
     explicit SimDeviceEvents(sim::SimWriterBus& bus) : m_bus(bus) {}
-    std::vector<DeviceEvent> TakeEvents() override { return m_bus.TakeDueEvents(); }
+    std::vector<DeviceChange> TakeEvents() override { return m_bus.TakeDueEvents(); }
 
 private:
     sim::SimWriterBus& m_bus;
@@ -366,8 +368,8 @@ private:
     // One pass of the user-interface thread: the device notifications that arrived,
     // then those that had to wait for a job's transaction.
     void Pass() {
-        for (DeviceEvent& event : m_events.TakeEvents()) {
-            m_core.OnDeviceChange(event.first, &event.second);
+        for (DeviceChange& event : m_events.TakeEvents()) {
+            m_core.OnDeviceChange(event.eventType, &event.broadcast);
         }
         if (m_view.TakeDeviceCheckRequest()) m_core.ProcessDeferredDeviceChanges();
         m_view.Tick();
@@ -535,12 +537,12 @@ int RunWriterCommand(const Options& options) {
     // Every report passes the narrator (the steps for -v, the bar and an
     // interruption) and, with --trace, the trace.
     StepNarrator narrator(view);
-    TracingPlatform tracing(*platform, trace.get(), &narrator);
+    TracingPlatform tracing(*platform, TraceIdentity, trace.get(), &narrator);
     platform = &tracing;
     // With --device the core sees the chosen writer alone.
     std::unique_ptr<SelectingPlatform> selection;
     if (!options.device.empty()) {
-        selection = std::make_unique<SelectingPlatform>(*platform, options.device);
+        selection = std::make_unique<SelectingPlatform>(*platform, options.device, IsWriter);
         platform = selection.get();
     }
     // Every interface opens under its writer's claim, which the run keeps to its end.
@@ -666,7 +668,7 @@ int RunWriterCommand(const Options& options) {
         // A writer that is attached but cannot be opened looks like no writer at
         // all; say what stands in the way.
         if (status != kExitOk && os && !found) {
-            const std::wstring hint = os->InaccessibleWriterHint();
+            const std::wstring hint = InaccessibleWriterHint(*os);
             if (!hint.empty()) StandardError().Write(hint);
         }
     }

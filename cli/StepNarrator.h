@@ -8,8 +8,8 @@
 #include <string>
 
 #include "cli/ConsoleView.h"
-#include "cli/TracingPlatform.h"
 #include "cli/WireSteps.h"
+#include "link/TracingPlatform.h"
 
 namespace vantrel::cli {
 

@@ -25,7 +25,7 @@ void ClaimingPlatform::EndHold() {
 
 std::wstring ClaimingPlatform::KeyOf(const std::wstring& path) {
     std::wstring location;
-    if (!m_inner.InterfaceLocation(path, location)) location.clear();
+    if (!Inner().InterfaceLocation(path, location)) location.clear();
     uint16_t version = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -41,7 +41,7 @@ std::string ClaimingPlatform::LastRefusal() {
 }
 
 bool ClaimingPlatform::QueryAttributes(const std::wstring& path, HidAttributes& attributes) {
-    if (!m_inner.QueryAttributes(path, attributes)) return false;
+    if (!Inner().QueryAttributes(path, attributes)) return false;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_versions[path] = attributes.versionNumber;
     return true;
@@ -62,14 +62,14 @@ HidHandle ClaimingPlatform::Open(const std::wstring& path, bool forRead) {
             std::lock_guard<std::mutex> lock(m_mutex);
             version = m_versions[path];
         }
-        if (!m_recovery(m_inner, path, version)) {
+        if (!m_recovery(Inner(), path, version)) {
             m_claims.Release(key);
             std::lock_guard<std::mutex> lock(m_mutex);
             m_lastRefusal = "the writer does not answer after an interrupted transfer";
             return kInvalidHidHandle;
         }
     }
-    const HidHandle handle = forRead ? m_inner.OpenForRead(path) : m_inner.OpenForWrite(path);
+    const HidHandle handle = forRead ? Inner().OpenForRead(path) : Inner().OpenForWrite(path);
     if (handle == kInvalidHidHandle) {
         m_claims.Release(key);
         return handle;
@@ -84,7 +84,7 @@ HidHandle ClaimingPlatform::Open(const std::wstring& path, bool forRead) {
 }
 
 void ClaimingPlatform::Close(HidHandle handle) {
-    m_inner.Close(handle);
+    Inner().Close(handle);
     std::wstring key;
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -14,12 +14,12 @@
 #include <set>
 #include <string>
 
-#include "link/HidPlatform.h"
+#include "link/ForwardingPlatform.h"
 #include "link/WriterClaims.h"
 
 namespace vantrel {
 
-class ClaimingPlatform : public IHidPlatform {
+class ClaimingPlatform : public ForwardingPlatform {
 public:
     // Brings back a writer whose last holder vanished, perhaps in the middle of a
     // transfer, through the platform below (`version`: the interface's HID version).
@@ -28,7 +28,7 @@ public:
         std::function<bool(IHidPlatform& platform, const std::wstring& path, uint16_t version)>;
 
     ClaimingPlatform(IHidPlatform& inner, WriterClaims& claims)
-        : m_inner(inner), m_claims(claims) {}
+        : ForwardingPlatform(inner), m_claims(claims) {}
 
     void SetRecovery(Recovery recovery) { m_recovery = std::move(recovery); }
     void BeginHold();
@@ -38,29 +38,14 @@ public:
     // Who held the writer when an open was last refused for its claim (empty if none).
     std::string LastRefusal();
 
-    bool EnumerateInterfaces(std::vector<std::wstring>& paths) override {
-        return m_inner.EnumerateInterfaces(paths);
-    }
     bool QueryAttributes(const std::wstring& path, HidAttributes& attributes) override;
     HidHandle OpenForRead(const std::wstring& path) override { return Open(path, true); }
     HidHandle OpenForWrite(const std::wstring& path) override { return Open(path, false); }
     void Close(HidHandle handle) override;
-    HidIo Write(HidHandle handle, const uint8_t* report, uint32_t length, uint32_t timeoutMs,
-                uint32_t& transferred) override {
-        return m_inner.Write(handle, report, length, timeoutMs, transferred);
-    }
-    HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
-               uint32_t& transferred) override {
-        return m_inner.Read(handle, report, length, timeoutMs, transferred);
-    }
-    bool InterfaceLocation(const std::wstring& path, std::wstring& location) override {
-        return m_inner.InterfaceLocation(path, location);
-    }
 
 private:
     HidHandle Open(const std::wstring& path, bool forRead);
 
-    IHidPlatform& m_inner;
     WriterClaims& m_claims;
     Recovery m_recovery;
     std::mutex m_mutex;

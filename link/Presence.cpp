@@ -136,10 +136,10 @@ void HandleQueuedChanges(CVantrelCore& core) {
     while (!core.m_deferredChanges.empty()) {
         const auto change = std::move(core.m_deferredChanges.front());
         core.m_deferredChanges.erase(core.m_deferredChanges.begin());
-        if (change.first == kDbtDeviceArrival)
+        if (change.eventType == kDbtDeviceArrival)
             DetectWriterHoldingGate(core);
         else
-            HandleRemovalHoldingGate(core, change.second.name);
+            HandleRemovalHoldingGate(core, change.broadcast.name);
     }
 }
 
@@ -147,8 +147,8 @@ void HandleQueuedChanges(CVantrelCore& core) {
 
 void CVantrelCore::DetectWriter() {
     // Queued as an arrival so that it runs after any notification still waiting.
-    m_deferredChanges.emplace_back(kDbtDeviceArrival,
-                                   DeviceBroadcast{kDbtDevtypDeviceInterface, std::wstring()});
+    m_deferredChanges.push_back(DeviceChange{
+        kDbtDeviceArrival, DeviceBroadcast{kDbtDevtypDeviceInterface, std::wstring()}});
     HandleQueuedChanges(*this);
 }
 
@@ -161,7 +161,7 @@ BOOL CVantrelCore::OnDeviceChange(uint32_t eventType, const DeviceBroadcast* hea
     } else {
         return TRUE;
     }
-    m_deferredChanges.emplace_back(eventType, *header);
+    m_deferredChanges.push_back(DeviceChange{eventType, *header});
     HandleQueuedChanges(*this);
     return TRUE;
 }

@@ -110,8 +110,8 @@ void SimWriter::State::ApplyDue() {
 
 void SimWriter::State::Leave() {
     if (mode == SimMode::Absent) return;
-    events.push_back(
-        {kDbtDeviceRemoveComplete, DeviceBroadcast{kDbtDevtypDeviceInterface, PathOf(mode)}});
+    events.push_back(DeviceChange{kDbtDeviceRemoveComplete,
+                                  DeviceBroadcast{kDbtDevtypDeviceInterface, PathOf(mode)}});
     mode = SimMode::Absent;
     pendingData.reset();
     for (auto& [handle, open] : handles) open.input.clear();
@@ -122,8 +122,8 @@ void SimWriter::State::Arrive(SimMode arriving) {
     mode = arriving;
     ++instance;
     pendingData.reset();
-    events.push_back(
-        {kDbtDeviceArrival, DeviceBroadcast{kDbtDevtypDeviceInterface, PathOf(arriving)}});
+    events.push_back(DeviceChange{kDbtDeviceArrival,
+                                  DeviceBroadcast{kDbtDevtypDeviceInterface, PathOf(arriving)}});
 }
 
 void SimWriter::State::QueueReply(const Report64& reply) {

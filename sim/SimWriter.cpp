@@ -43,10 +43,10 @@ IHidPlatform& SimWriter::Platform() { return *m_platform; }
 
 int SimWriter::Index() const { return m_state->options.index; }
 
-std::vector<SimDeviceEvent> SimWriter::TakeDueEvents() {
+std::vector<DeviceChange> SimWriter::TakeDueEvents() {
     std::lock_guard<std::mutex> lock(m_state->mutex);
     m_state->ApplyDue();
-    std::vector<SimDeviceEvent> due(m_state->events.begin(), m_state->events.end());
+    std::vector<DeviceChange> due(m_state->events.begin(), m_state->events.end());
     m_state->events.clear();
     return due;
 }

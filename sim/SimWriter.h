@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/VantrelCore.h"  // vantrel::DeviceBroadcast
 #include "common/Clock.h"
+#include "common/DeviceChange.h"
 #include "link/HidPlatform.h"
 #include "sim/SimOptions.h"
 
@@ -39,10 +39,6 @@ struct RecordedCommand {
     std::array<uint8_t, 64> bytes{};            // the 64 command bytes
     std::vector<std::array<uint8_t, 64>> data;  // the data reports that followed
 };
-
-// A device-change notification: event type (0x8000 arrival, 0x8004 removal) and
-// the broadcast (device type 5, name = interface path).
-using SimDeviceEvent = std::pair<uint32_t, vantrel::DeviceBroadcast>;
 
 class SimWriter {
 public:
@@ -69,7 +65,7 @@ public:
     // ---- Device events --------------------------------------------------------
     // Arrivals and removals whose time has come on the clock, oldest first; each is
     // returned once.
-    std::vector<SimDeviceEvent> TakeDueEvents();
+    std::vector<DeviceChange> TakeDueEvents();
     // Milliseconds until the next event is due (0 when one is due now); nothing
     // when no event is waiting or scheduled.
     std::optional<uint32_t> NextEventDueIn();

@@ -90,10 +90,10 @@ SimWriterBus::~SimWriterBus() = default;
 
 IHidPlatform& SimWriterBus::Platform() { return *m_platform; }
 
-std::vector<SimDeviceEvent> SimWriterBus::TakeDueEvents() {
-    std::vector<SimDeviceEvent> due;
+std::vector<DeviceChange> SimWriterBus::TakeDueEvents() {
+    std::vector<DeviceChange> due;
     for (auto& writer : m_writers) {
-        std::vector<SimDeviceEvent> own = writer->TakeDueEvents();
+        std::vector<DeviceChange> own = writer->TakeDueEvents();
         due.insert(due.end(), own.begin(), own.end());
     }
     return due;

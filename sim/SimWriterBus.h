@@ -30,7 +30,7 @@ public:
     SimWriter& Writer(int index) { return *m_writers.at(static_cast<size_t>(index - 1)); }
 
     // Every writer's due events, writer by writer.
-    std::vector<SimDeviceEvent> TakeDueEvents();
+    std::vector<DeviceChange> TakeDueEvents();
     std::optional<uint32_t> NextEventDueIn();
 
 private:

@@ -75,7 +75,7 @@ struct SimWriter::State {
         SimMode mode;
     };
     std::optional<ScheduledArrival> pendingArrival;
-    std::deque<SimDeviceEvent> events;
+    std::deque<DeviceChange> events;
     uint32_t lastTick = 0;
     uint64_t tickHigh = 0;
 

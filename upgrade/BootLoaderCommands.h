@@ -5,16 +5,11 @@
 
 #include <cstdint>
 
+#include "protocol/WriterIdentity.h"
+
 class CVantrelCore;
 
 namespace vantrel {
-
-// Identity with which the boot loader enumerates; the application shows the same
-// vendor and product with its own version.
-constexpr uint32_t kBootLoaderVendorId = 0x0416;
-constexpr uint32_t kBootLoaderProductId = 0x5020;
-constexpr uint32_t kBootLoaderVersion = 0x8888;
-constexpr uint32_t kApplicationVersion = 0x0100;
 
 // Byte 0 of every command sent to the boot loader.
 constexpr uint8_t kBootLoaderFamily = 0x05;

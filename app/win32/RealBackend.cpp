@@ -6,8 +6,8 @@
 
 #include "app/WriterRecovery.h"
 #include "app/win32/ToolBackend.h"
+#include "link/OsBackend.h"
 #include "link/WriterClaims.h"
-#include "link/win32/WinHidPlatform.h"
 
 namespace vantrel::win32 {
 namespace {
@@ -27,11 +27,11 @@ public:
 
 private:
     RealClock m_clock;
-    WinHidPlatform m_platform;
+    std::unique_ptr<OsBackend> m_os = MakeOsBackend();
     std::unique_ptr<IClaimBackend> m_claimBackend = MakeSystemClaimBackend();
     WriterClaims m_claims{*m_claimBackend,
                           [] { return DescribeHolder("Vantrel.exe", "the dialog's job"); }};
-    ClaimingPlatform m_claiming{m_platform, m_claims};
+    ClaimingPlatform m_claiming{m_os->Platform(), m_claims};
 };
 
 }  // namespace

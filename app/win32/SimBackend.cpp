@@ -17,12 +17,7 @@ public:
     const wchar_t* ProcessImageName() const override { return L"VantrelSim.exe"; }
     uint32_t DeviceEventIntervalMs() const override { return 20; }
 
-    std::vector<DeviceEvent> TakeDueDeviceEvents() override {
-        std::vector<DeviceEvent> events;
-        for (auto& [eventType, broadcast] : m_writer.TakeDueEvents())
-            events.push_back(DeviceEvent{eventType, std::move(broadcast.name)});
-        return events;
-    }
+    std::vector<DeviceChange> TakeDueDeviceEvents() override { return m_writer.TakeDueEvents(); }
 
 private:
     RealClock m_clock;

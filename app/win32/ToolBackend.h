@@ -10,16 +10,11 @@
 #include <vector>
 
 #include "common/Clock.h"
+#include "common/DeviceChange.h"
 #include "link/ClaimingPlatform.h"
 #include "link/HidPlatform.h"
 
 namespace vantrel::win32 {
-
-// An arrival (0x8000) or removal (0x8004) of a device interface.
-struct DeviceEvent {
-    uint32_t eventType = 0;
-    std::wstring interfaceName;
-};
 
 class IToolBackend {
 public:
@@ -32,7 +27,7 @@ public:
     // How often the dialog collects device events; 0: the system delivers them.
     virtual uint32_t DeviceEventIntervalMs() const { return 0; }
     // Device events that are due now, oldest first (user-interface thread).
-    virtual std::vector<DeviceEvent> TakeDueDeviceEvents() { return {}; }
+    virtual std::vector<DeviceChange> TakeDueDeviceEvents() { return {}; }
     // The layer of Platform() that opens the writer under its claim, which each job
     // holds from start to end; null where no other process can reach the writer.
     virtual ClaimingPlatform* ClaimScope() { return nullptr; }

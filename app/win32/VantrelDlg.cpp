@@ -247,9 +247,9 @@ bool CVantrelDlg::OnTimer(WPARAM wParam, LPARAM, LRESULT& result) {
     // again: the events taken by the outer call are still being delivered.
     if (m_bDeliveringEvents) return true;
     m_bDeliveringEvents = true;
-    for (const vantrel::win32::DeviceEvent& event : m_backend.TakeDueDeviceEvents()) {
+    for (const vantrel::DeviceChange& event : m_backend.TakeDueDeviceEvents()) {
         // The same path as the system's notifications: a record sent to the window.
-        const vantrel::win32::InterfaceBroadcast record(m_hidGuid, event.interfaceName);
+        const vantrel::win32::InterfaceBroadcast record(m_hidGuid, event.broadcast.name);
         ::SendMessageW(m_hWnd, WM_DEVICECHANGE, event.eventType,
                        reinterpret_cast<LPARAM>(record.Header()));
     }

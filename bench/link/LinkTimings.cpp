@@ -7,7 +7,7 @@
 //
 // The parts of an Open are timed too: the list of interfaces alone, and the
 // attribute query of the writer's interface alone; and an Open through the CLI's
-// selecting layer with the writer chosen by its path (`open_selected`), whose
+// selecting layer (link/) with the writer chosen by its path (`open_selected`), whose
 // ratio to `open` is that layer's cost.
 //
 // Usage: vantrel_link_timings [--simulate] [--count N] [--no-restart]
@@ -24,16 +24,13 @@
 #include <thread>
 #include <vector>
 
-#include "cli/WriterSelection.h"
 #include "common/Clock.h"
 #include "link/HidDevice.h"
+#include "link/OsBackend.h"
+#include "link/SelectingPlatform.h"
+#include "protocol/WriterIdentity.h"
 #include "sim/SimWriter.h"
 #include "upgrade/BootLoaderCommands.h"
-#ifdef _WIN32
-#include "link/win32/WinHidPlatform.h"
-#else
-#include "link/hidraw/HidrawPlatform.h"
-#endif
 
 namespace {
 
@@ -121,18 +118,14 @@ int main(int argc, char** argv) {
 
     vantrel::RealClock clock;
     std::unique_ptr<vantrel::sim::SimWriter> writer;
-    std::unique_ptr<vantrel::IHidPlatform> os;
+    std::unique_ptr<vantrel::OsBackend> os;
     vantrel::IHidPlatform* platform;
     if (simulate) {
         writer = std::make_unique<vantrel::sim::SimWriter>(clock, vantrel::sim::SimOptions{});
         platform = &writer->Platform();
     } else {
-#ifdef _WIN32
-        os = std::make_unique<vantrel::win32::WinHidPlatform>();
-#else
-        os = std::make_unique<vantrel::hidraw::HidrawPlatform>();
-#endif
-        platform = os.get();
+        os = vantrel::MakeOsBackend();
+        platform = &os->Platform();
     }
     CHidDevice device(*platform);
 
@@ -150,7 +143,7 @@ int main(int argc, char** argv) {
     // writer's interface.
     const std::wstring writerPath = device.m_devicePath;
     {
-        vantrel::cli::SelectingPlatform selection(*platform, writerPath);
+        vantrel::SelectingPlatform selection(*platform, writerPath, vantrel::IsWriter);
         CHidDevice selected(selection);
         for (int i = 0; i < count && ok; ++i) {
             const auto start = Clock::now();

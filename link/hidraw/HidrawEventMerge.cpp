@@ -17,8 +17,7 @@ void HidrawEventMerge::ForgetOld(uint64_t nowMs) {
         m_deliveredEarly.pop_front();
 }
 
-void HidrawEventMerge::FromKernel(const HidrawDeviceChange& change, bool udevRunning,
-                                  uint64_t nowMs) {
+void HidrawEventMerge::FromKernel(const DeviceChange& change, bool udevRunning, uint64_t nowMs) {
     Release(nowMs);  // what is due goes first, so the order is kept
     if (!udevRunning && m_held.empty()) {
         m_ready.push_back(change);
@@ -29,7 +28,7 @@ void HidrawEventMerge::FromKernel(const HidrawDeviceChange& change, bool udevRun
     m_held.push_back(Held{change, udevRunning ? nowMs + m_graceMs : nowMs});
 }
 
-void HidrawEventMerge::FromUdev(const HidrawDeviceChange& change, uint64_t nowMs) {
+void HidrawEventMerge::FromUdev(const DeviceChange& change, uint64_t nowMs) {
     Release(nowMs);
     auto early = std::find_if(m_deliveredEarly.begin(), m_deliveredEarly.end(),
                               [&](const Held& held) { return Same(held.change, change); });
@@ -60,9 +59,9 @@ void HidrawEventMerge::Release(uint64_t nowMs) {
     }
 }
 
-std::vector<HidrawDeviceChange> HidrawEventMerge::TakeDue(uint64_t nowMs) {
+std::vector<DeviceChange> HidrawEventMerge::TakeDue(uint64_t nowMs) {
     Release(nowMs);
-    std::vector<HidrawDeviceChange> due;
+    std::vector<DeviceChange> due;
     due.swap(m_ready);
     return due;
 }

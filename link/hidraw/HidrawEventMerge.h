@@ -24,21 +24,21 @@ public:
     explicit HidrawEventMerge(uint32_t graceMs = 2500) : m_graceMs(graceMs) {}
 
     // A change from the kernel's source; `udevRunning` says whether udevd runs now.
-    void FromKernel(const HidrawDeviceChange& change, bool udevRunning, uint64_t nowMs);
+    void FromKernel(const DeviceChange& change, bool udevRunning, uint64_t nowMs);
     // A change from udevd's source.
-    void FromUdev(const HidrawDeviceChange& change, uint64_t nowMs);
+    void FromUdev(const DeviceChange& change, uint64_t nowMs);
     // The changes to deliver now, oldest first; each is returned once.
-    std::vector<HidrawDeviceChange> TakeDue(uint64_t nowMs);
+    std::vector<DeviceChange> TakeDue(uint64_t nowMs);
     // When the oldest held kernel change falls due; nothing when none is held.
     std::optional<uint64_t> NextDue() const;
 
 private:
     struct Held {
-        HidrawDeviceChange change;
+        DeviceChange change;
         uint64_t due;
     };
-    static bool Same(const HidrawDeviceChange& a, const HidrawDeviceChange& b) {
-        return a.eventType == b.eventType && a.name == b.name;
+    static bool Same(const DeviceChange& a, const DeviceChange& b) {
+        return a.eventType == b.eventType && a.broadcast.name == b.broadcast.name;
     }
     void ForgetOld(uint64_t nowMs);
     // Moves the held changes that are due to the ready ones.
@@ -47,7 +47,7 @@ private:
     uint32_t m_graceMs;
     std::deque<Held> m_held;            // kernel changes waiting for udevd's copy
     std::deque<Held> m_deliveredEarly;  // kernel changes delivered without udevd's copy
-    std::vector<HidrawDeviceChange> m_ready;
+    std::vector<DeviceChange> m_ready;
 };
 
 }  // namespace vantrel::hidraw

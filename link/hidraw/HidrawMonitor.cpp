@@ -35,7 +35,7 @@ uint64_t NowMs() {
 std::string Text(const char* value) { return value ? std::string(value) : std::string(); }
 
 // The change one waiting event of `monitor` makes, if any; false when nothing waits.
-bool ReceiveOne(udev_monitor* monitor, std::optional<HidrawDeviceChange>& change) {
+bool ReceiveOne(udev_monitor* monitor, std::optional<DeviceChange>& change) {
     pollfd entry{udev_monitor_get_fd(monitor), POLLIN, 0};
     if (::poll(&entry, 1, 0) <= 0) return false;
     udev_device* device = udev_monitor_receive_device(monitor);
@@ -49,19 +49,18 @@ bool ReceiveOne(udev_monitor* monitor, std::optional<HidrawDeviceChange>& change
 
 }  // namespace
 
-std::optional<HidrawDeviceChange> DeviceChangeFor(const std::string& action,
-                                                  const std::string& syspath,
-                                                  const std::string& devnode) {
+std::optional<DeviceChange> DeviceChangeFor(const std::string& action, const std::string& syspath,
+                                            const std::string& devnode) {
     if (devnode.empty()) return std::nullopt;
-    HidrawDeviceChange change;
+    DeviceChange change;
     if (action == "add")
         change.eventType = kDbtDeviceArrival;
     else if (action == "remove")
         change.eventType = kDbtDeviceRemoveComplete;
     else
         return std::nullopt;
-    change.deviceType = kDbtDevtypDeviceInterface;
-    change.name = InterfaceName(syspath, devnode);
+    change.broadcast.deviceType = kDbtDevtypDeviceInterface;
+    change.broadcast.name = InterfaceName(syspath, devnode);
     return change;
 }
 
@@ -88,7 +87,7 @@ bool HidrawMonitor::UdevdRunning() const {
 }
 
 void HidrawMonitor::Receive(uint64_t nowMs) {
-    std::optional<HidrawDeviceChange> change;
+    std::optional<DeviceChange> change;
     if (m_kernel != nullptr) {
         bool udevd = false;
         bool asked = false;
@@ -107,13 +106,13 @@ void HidrawMonitor::Receive(uint64_t nowMs) {
     }
 }
 
-std::vector<HidrawDeviceChange> HidrawMonitor::TakeChanges(int timeoutMs) {
+std::vector<DeviceChange> HidrawMonitor::TakeChanges(int timeoutMs) {
     if (!IsListening()) return {};
     const uint64_t deadline = NowMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
     for (;;) {
         const uint64_t now = NowMs();
         Receive(now);
-        std::vector<HidrawDeviceChange> due = m_merge->TakeDue(now);
+        std::vector<DeviceChange> due = m_merge->TakeDue(now);
         if (!due.empty() || now >= deadline) return due;
 
         // Wait for either socket, or for a held change to fall due.

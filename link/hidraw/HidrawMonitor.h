@@ -14,22 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "common/DeviceChange.h"
+
 struct udev;
 struct udev_monitor;
 
 namespace vantrel::hidraw {
 
-struct HidrawDeviceChange {
-    uint32_t eventType = 0;   // kDbtDeviceArrival or kDbtDeviceRemoveComplete
-    uint32_t deviceType = 5;  // kDbtDevtypDeviceInterface
-    std::wstring name;        // the interface name (HidrawNames.h)
-};
-
 // The notification for one event of a hidraw node: "add" is an arrival, "remove"
 // a removal; any other action, or a node without a device node, gives none.
-std::optional<HidrawDeviceChange> DeviceChangeFor(const std::string& action,
-                                                  const std::string& syspath,
-                                                  const std::string& devnode);
+std::optional<DeviceChange> DeviceChangeFor(const std::string& action, const std::string& syspath,
+                                            const std::string& devnode);
 
 class HidrawEventMerge;
 
@@ -45,7 +40,7 @@ public:
     bool IsListening() const { return m_kernel != nullptr || m_udevd != nullptr; }
     // The changes that arrive within `timeoutMs` (0: only those due now), oldest
     // first. Returns as soon as at least one is due.
-    std::vector<HidrawDeviceChange> TakeChanges(int timeoutMs = 0);
+    std::vector<DeviceChange> TakeChanges(int timeoutMs = 0);
 
 private:
     bool UdevdRunning() const;

@@ -199,8 +199,8 @@ HidIo HidrawPlatform::Read(HidHandle handle, uint8_t* report, uint32_t length, u
     }
 }
 
-std::vector<InaccessibleNode> HidrawPlatform::InaccessibleWriterNodes(uint16_t vendorId,
-                                                                      uint16_t productId) {
+std::vector<InaccessibleNode> HidrawPlatform::InaccessibleNodes(uint16_t vendorId,
+                                                                uint16_t productId) {
     std::vector<InaccessibleNode> found;
     std::vector<HidrawNode> nodes;
     if (!m_directory->List(nodes)) return found;

@@ -46,11 +46,9 @@ public:
     HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                uint32_t& transferred) override;
 
-    // Nodes of the device vendorId:productId (the writer, in either mode) that are
-    // present but cannot be opened for reading and writing, e.g. for want of
-    // permission.
-    std::vector<InaccessibleNode> InaccessibleWriterNodes(uint16_t vendorId = 0x0416,
-                                                          uint16_t productId = 0x5020);
+    // Nodes of the device vendorId:productId that are present but cannot be opened
+    // for reading and writing, e.g. for want of permission.
+    std::vector<InaccessibleNode> InaccessibleNodes(uint16_t vendorId, uint16_t productId);
 
 private:
     bool FindNode(const std::wstring& path, HidrawNode& node);

@@ -12,25 +12,26 @@ using namespace vantrel::hidraw;
 
 namespace {
 
-HidrawDeviceChange Change(uint32_t type, const wchar_t* name) {
-    HidrawDeviceChange change;
+DeviceChange Change(uint32_t type, const wchar_t* name) {
+    DeviceChange change;
     change.eventType = type;
-    change.name = name;
+    change.broadcast.name = name;
     return change;
 }
 
-const HidrawDeviceChange kGone = Change(kDbtDeviceRemoveComplete, L"hidraw#VID_0416&PID_5020#a#");
-const HidrawDeviceChange kBack = Change(kDbtDeviceArrival, L"hidraw#VID_0416&PID_5020#b#");
+const DeviceChange kGone = Change(kDbtDeviceRemoveComplete, L"hidraw#VID_0416&PID_5020#a#");
+const DeviceChange kBack = Change(kDbtDeviceArrival, L"hidraw#VID_0416&PID_5020#b#");
 
-std::vector<std::wstring> Names(const std::vector<HidrawDeviceChange>& changes) {
+std::vector<std::wstring> Names(const std::vector<DeviceChange>& changes) {
     std::vector<std::wstring> names;
     for (const auto& change : changes)
-        names.push_back((change.eventType == kDbtDeviceArrival ? L"+" : L"-") + change.name);
+        names.push_back((change.eventType == kDbtDeviceArrival ? L"+" : L"-") +
+                        change.broadcast.name);
     return names;
 }
 
-const std::wstring kGoneText = L"-" + kGone.name;
-const std::wstring kBackText = L"+" + kBack.name;
+const std::wstring kGoneText = L"-" + kGone.broadcast.name;
+const std::wstring kBackText = L"+" + kBack.broadcast.name;
 
 TEST(HidrawEventMerge, WithoutUdevdKernelChangesGoAtOnceAndLateCopiesAreDropped) {
     HidrawEventMerge merge(2500);

@@ -63,9 +63,9 @@ TEST(HidrawNames, UdevEventsBecomeArrivalsAndRemovalsOfTheSameName) {
     ASSERT_TRUE(arrival && removal);
     EXPECT_EQ(arrival->eventType, kDbtDeviceArrival);
     EXPECT_EQ(removal->eventType, kDbtDeviceRemoveComplete);
-    EXPECT_EQ(arrival->deviceType, kDbtDevtypDeviceInterface);
-    EXPECT_EQ(arrival->name, removal->name);
-    EXPECT_EQ(arrival->name, InterfaceName(kSyspath, "/dev/hidraw3"));
+    EXPECT_EQ(arrival->broadcast.deviceType, kDbtDevtypDeviceInterface);
+    EXPECT_EQ(arrival->broadcast.name, removal->broadcast.name);
+    EXPECT_EQ(arrival->broadcast.name, InterfaceName(kSyspath, "/dev/hidraw3"));
     EXPECT_FALSE(DeviceChangeFor("change", kSyspath, "/dev/hidraw3"));
     EXPECT_FALSE(DeviceChangeFor("add", kSyspath, ""));
 }

@@ -183,7 +183,7 @@ TEST_F(HidrawPlatformTest, InaccessibleWriterNodesAreNamedWithTheirReason) {
     tree.AddUsbDevice(0, "1-1", 0x046d, 0xc31c, 0x6400, 1, FakeSysfs::Node::Directory);
     tree.AddUsbDevice(3, "1-2", 0x0416, 0x5020, 0x0100, 7, FakeSysfs::Node::Directory);
     tree.AddUsbDevice(4, "1-3", 0x0416, 0x5020, 0x8888, 8, FakeSysfs::Node::Missing);
-    const std::vector<InaccessibleNode> nodes = platform.InaccessibleWriterNodes();
+    const std::vector<InaccessibleNode> nodes = platform.InaccessibleNodes(0x0416, 0x5020);
     ASSERT_EQ(nodes.size(), 1u);  // not the keyboard, not the node that has gone
     EXPECT_EQ(nodes[0].devnode, tree.Devnode(3));
     EXPECT_EQ(nodes[0].error, EISDIR);

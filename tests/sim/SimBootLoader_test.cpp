@@ -113,10 +113,10 @@ TEST_F(SimBootLoaderTest, SystemResetComesBackAsTheApplication) {
     EXPECT_EQ(writer.Mode(), SimMode::Application);
     const auto events = writer.TakeDueEvents();
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].first, kDbtDeviceRemoveComplete);
-    EXPECT_EQ(events[0].second.name, SimWriter::BootLoaderPath());
-    EXPECT_EQ(events[1].first, kDbtDeviceArrival);
-    EXPECT_EQ(events[1].second.name, SimWriter::ApplicationPath());
+    EXPECT_EQ(events[0].eventType, kDbtDeviceRemoveComplete);
+    EXPECT_EQ(events[0].broadcast.name, SimWriter::BootLoaderPath());
+    EXPECT_EQ(events[1].eventType, kDbtDeviceArrival);
+    EXPECT_EQ(events[1].broadcast.name, SimWriter::ApplicationPath());
 
     // The application does not know boot-loader commands.
     SimLink app(writer.Platform(), SimWriter::ApplicationPath());

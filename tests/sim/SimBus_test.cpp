@@ -127,9 +127,9 @@ TEST_F(SimBusTest, EnterLdromLeavesTheBusAtOnceAndArrivesAsBootLoaderAfterTheDel
 
     auto events = writer.TakeDueEvents();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].first, kDbtDeviceRemoveComplete);
-    EXPECT_EQ(events[0].second.deviceType, kDbtDevtypDeviceInterface);
-    EXPECT_EQ(events[0].second.name, SimWriter::ApplicationPath());
+    EXPECT_EQ(events[0].eventType, kDbtDeviceRemoveComplete);
+    EXPECT_EQ(events[0].broadcast.deviceType, kDbtDevtypDeviceInterface);
+    EXPECT_EQ(events[0].broadcast.name, SimWriter::ApplicationPath());
     EXPECT_EQ(writer.Mode(), SimMode::Absent);
     EXPECT_EQ(writer.NextEventDueIn(), std::optional<uint32_t>(100));
 
@@ -154,8 +154,8 @@ TEST_F(SimBusTest, EnterLdromLeavesTheBusAtOnceAndArrivesAsBootLoaderAfterTheDel
     EXPECT_EQ(writer.Mode(), SimMode::BootLoader);
     events = writer.TakeDueEvents();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].first, kDbtDeviceArrival);
-    EXPECT_EQ(events[0].second.name, SimWriter::BootLoaderPath());
+    EXPECT_EQ(events[0].eventType, kDbtDeviceArrival);
+    EXPECT_EQ(events[0].broadcast.name, SimWriter::BootLoaderPath());
     EXPECT_EQ(writer.NextEventDueIn(), std::nullopt);
 
     // Still dead: a handle belongs to the device instance it was opened on.
@@ -178,15 +178,15 @@ TEST_F(SimBusTest, UnplugDropsAScheduledArrivalAndPlugInArrivesAtOnce) {
     writer.PlugIn(SimMode::Application);
     auto events = writer.TakeDueEvents();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].first, kDbtDeviceArrival);
-    EXPECT_EQ(events[0].second.name, SimWriter::ApplicationPath());
+    EXPECT_EQ(events[0].eventType, kDbtDeviceArrival);
+    EXPECT_EQ(events[0].broadcast.name, SimWriter::ApplicationPath());
 
     // Plugging in while present leaves first.
     writer.PlugIn(SimMode::BootLoader);
     events = writer.TakeDueEvents();
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].first, kDbtDeviceRemoveComplete);
-    EXPECT_EQ(events[1].second.name, SimWriter::BootLoaderPath());
+    EXPECT_EQ(events[0].eventType, kDbtDeviceRemoveComplete);
+    EXPECT_EQ(events[1].broadcast.name, SimWriter::BootLoaderPath());
 }
 
 TEST_F(SimBusTest, TracesEveryReportInBothDirectionsInOrder) {

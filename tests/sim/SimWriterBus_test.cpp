@@ -68,5 +68,5 @@ TEST(SimWriterBus, AnAbsentWriterArrivesWhenItsTimeComes) {
     EXPECT_EQ(Present(bus.Platform()).size(), 2u);
     const auto events = bus.TakeDueEvents();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].second.name, SimWriter::InterfacePath(2, SimMode::Application));
+    EXPECT_EQ(events[0].broadcast.name, SimWriter::InterfacePath(2, SimMode::Application));
 }

@@ -24,8 +24,8 @@ void SimHarness::Start() {
 
 void SimHarness::DeliverDueEvents() {
     if (m_delivering.exchange(true)) return;
-    for (const sim::SimDeviceEvent& event : writer.TakeDueEvents()) {
-        core.OnDeviceChange(event.first, &event.second);
+    for (const DeviceChange& event : writer.TakeDueEvents()) {
+        core.OnDeviceChange(event.eventType, &event.broadcast);
     }
     m_delivering = false;
 }

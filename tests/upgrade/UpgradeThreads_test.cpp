@@ -55,8 +55,8 @@ private:
         while (!m_stop) {
             m_busy = true;
             auto events = m_h.writer.TakeDueEvents();
-            for (const sim::SimDeviceEvent& event : events) {
-                m_h.core.OnDeviceChange(event.first, &event.second);
+            for (const DeviceChange& event : events) {
+                m_h.core.OnDeviceChange(event.eventType, &event.broadcast);
                 ++m_notifications;
             }
             if (m_checkRequested.exchange(false)) m_h.core.ProcessDeferredDeviceChanges();

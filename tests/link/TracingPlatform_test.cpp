@@ -1,7 +1,7 @@
 // The CLI's trace of the reports that cross the link, taken above CHidDevice's
 // platform, matches line for line what the simulated writer saw on its side.
 
-#include "cli/TracingPlatform.h"
+#include "link/TracingPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "link/ReportTrace.h"
+#include "protocol/WriterIdentity.h"
 #include "tests/support/SimHarness.h"
 
 using namespace vantrel;
@@ -34,7 +36,7 @@ TEST(CliTrace, MatchesTheSimulatedWritersOwnTraceInBothModes) {
     sim::SimWriter writer(clock, options);
     FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
-    cli::TracingPlatform tracing(writer.Platform(), file);
+    TracingPlatform tracing(writer.Platform(), TraceIdentity, file);
     CHidDevice device(tracing);
 
     // A boot-loader query (command and reply), then the application's level query
@@ -64,9 +66,10 @@ TEST(CliTrace, MatchesTheSimulatedWritersOwnTraceInBothModes) {
 
 TEST(CliTrace, NamesTheIdentityByVersion) {
     const uint8_t data[3] = {0x00, 0xAB, 0x7F};
-    EXPECT_EQ(cli::TracingPlatform::Line(true, 0x0100, data, 3), "OUT app 00ab7f");
-    EXPECT_EQ(cli::TracingPlatform::Line(false, 0x8888, data, 2), "IN boot 00ab");
-    EXPECT_EQ(cli::TracingPlatform::Line(false, 0x1234, data, 1), "IN v1234 00");
+    EXPECT_EQ(ReportTraceLine(TraceDirection::Out, TraceIdentity(0x0100), data, 3),
+              "OUT app 00ab7f");
+    EXPECT_EQ(ReportTraceLine(TraceDirection::In, TraceIdentity(0x8888), data, 2), "IN boot 00ab");
+    EXPECT_EQ(ReportTraceLine(TraceDirection::In, TraceIdentity(0x1234), data, 1), "IN v1234 00");
 }
 
 }  // namespace

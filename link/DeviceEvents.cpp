@@ -1,8 +1,8 @@
-#include "cli/DeviceEvents.h"
+#include "link/DeviceEvents.h"
 
 #include "common/Types.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 PollingDeviceEvents::PollingDeviceEvents(IHidPlatform& platform, IClock& clock, uint32_t intervalMs)
     : m_platform(platform), m_clock(clock), m_intervalMs(intervalMs) {
@@ -11,8 +11,8 @@ PollingDeviceEvents::PollingDeviceEvents(IHidPlatform& platform, IClock& clock, 
     if (m_platform.EnumerateInterfaces(paths)) m_present.insert(paths.begin(), paths.end());
 }
 
-std::vector<DeviceEvent> PollingDeviceEvents::TakeEvents() {
-    std::vector<DeviceEvent> events;
+std::vector<DeviceChange> PollingDeviceEvents::TakeEvents() {
+    std::vector<DeviceChange> events;
     const uint32_t now = m_clock.GetTickCount();
     if (now - m_lastLook < m_intervalMs) return events;
     m_lastLook = now;
@@ -23,18 +23,18 @@ std::vector<DeviceEvent> PollingDeviceEvents::TakeEvents() {
     const std::set<std::wstring> present(paths.begin(), paths.end());
     for (const std::wstring& path : m_present) {
         if (present.count(path) == 0) {
-            events.emplace_back(kDbtDeviceRemoveComplete,
-                                DeviceBroadcast{kDbtDevtypDeviceInterface, path});
+            events.push_back(DeviceChange{kDbtDeviceRemoveComplete,
+                                          DeviceBroadcast{kDbtDevtypDeviceInterface, path}});
         }
     }
     for (const std::wstring& path : paths) {
         if (m_present.count(path) == 0) {
-            events.emplace_back(kDbtDeviceArrival,
-                                DeviceBroadcast{kDbtDevtypDeviceInterface, path});
+            events.push_back(
+                DeviceChange{kDbtDeviceArrival, DeviceBroadcast{kDbtDevtypDeviceInterface, path}});
         }
     }
     m_present = present;
     return events;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -2,16 +2,19 @@
 // other mode's path, other writers are hidden, and a removal is judged by the
 // location its path had.
 
-#include "cli/WriterSelection.h"
+#include "link/SelectingPlatform.h"
 
 #include <gtest/gtest.h>
 
-#include "link/hidraw/HidrawNames.h"
+#include "app/AttachedWriters.h"
+#include "protocol/WriterIdentity.h"
 #include "tests/support/FakeHidPlatform.h"
+#ifndef _WIN32
+#include "link/hidraw/HidrawNames.h"
+#endif
 
 using namespace vantrel;
 using namespace vantrel::test;
-using vantrel::cli::SelectingPlatform;
 
 namespace {
 
@@ -46,7 +49,7 @@ struct Bus {
 TEST(SelectingPlatform, FollowsTheChosenWriterAcrossItsRestart) {
     for (const std::wstring selector : {L"1-3", L"APP-B"}) {
         Bus bus;
-        SelectingPlatform selection(bus.platform, selector);
+        SelectingPlatform selection(bus.platform, selector, IsWriter);
         EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{L"app-b"});
         EXPECT_EQ(selection.Location(), L"1-3");
         HidAttributes attributes;
@@ -68,7 +71,7 @@ TEST(SelectingPlatform, FollowsTheChosenWriterAcrossItsRestart) {
 
 TEST(SelectingPlatform, WithoutLocationsFollowsThePathToTheWritersRestart) {
     Bus bus(false);
-    SelectingPlatform selection(bus.platform, L"app-b");
+    SelectingPlatform selection(bus.platform, L"app-b", IsWriter);
     EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{L"app-b"});
     // A writer plugged in while the chosen one is there is another writer.
     bus.Add(L"app-c", kApplication, L"");
@@ -87,7 +90,7 @@ TEST(SelectingPlatform, WithoutLocationsFollowsThePathToTheWritersRestart) {
         EXPECT_FALSE(selection.Accepts(other));
 
     // Chosen by a path that was never seen, nothing new is taken for it.
-    SelectingPlatform absent(bus.platform, L"app-z");
+    SelectingPlatform absent(bus.platform, L"app-z", IsWriter);
     EXPECT_TRUE(bus.Seen(absent).empty());
     bus.Add(L"boot-z", kBootLoader, L"");
     EXPECT_TRUE(bus.Seen(absent).empty());
@@ -96,16 +99,17 @@ TEST(SelectingPlatform, WithoutLocationsFollowsThePathToTheWritersRestart) {
 TEST(SelectingPlatform, ListAndWaitSeeOnlyWritersInEitherMode) {
     Bus bus;
     bus.Add(L"odd-version", {0x0416, 0x5020, 0x0200}, L"1-4");
-    const auto writers = cli::ListWriters(bus.platform, bus.clock, false);
+    const auto writers = ListWriters(bus.platform, bus.clock, false);
     ASSERT_EQ(writers.size(), 2u);
     EXPECT_EQ(writers[1].location, L"1-3");
-    EXPECT_TRUE(cli::AwaitWriter(bus.platform, bus.clock, 0));
+    EXPECT_TRUE(AwaitWriter(bus.platform, bus.clock, 0));
 
-    SelectingPlatform nowhere(bus.platform, L"2-1");
-    EXPECT_FALSE(cli::AwaitWriter(nowhere, bus.clock, 1000));
+    SelectingPlatform nowhere(bus.platform, L"2-1", IsWriter);
+    EXPECT_FALSE(AwaitWriter(nowhere, bus.clock, 1000));
     EXPECT_GE(bus.clock.Now(), 1000u);
 }
 
+#ifndef _WIN32
 TEST(SelectingPlatform, ChoosesAWriterByItsHidrawNode) {
     const std::string hid = "/sys/devices/pci0000:00/usb1/1-3/1-3:1.0/0003:0416:5020.";
     const std::wstring app = hidraw::InterfaceName(hid + "0007/hidraw/hidraw3", "/dev/hidraw3");
@@ -123,7 +127,7 @@ TEST(SelectingPlatform, ChoosesAWriterByItsHidrawNode) {
         Bus bus(c.located);
         bus.Add(app, kApplication, c.located ? L"1-4" : L"");
         bus.Add(other, kApplication, c.located ? L"1-5" : L"");
-        SelectingPlatform selection(bus.platform, c.selector);
+        SelectingPlatform selection(bus.platform, c.selector, IsWriter);
         const std::vector<std::wstring> seen = bus.Seen(selection);
         EXPECT_EQ(seen,
                   c.seen.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.seen})
@@ -135,3 +139,4 @@ TEST(SelectingPlatform, ChoosesAWriterByItsHidrawNode) {
         EXPECT_EQ(bus.Seen(selection), std::vector<std::wstring>{boot}) << c.selector;
     }
 }
+#endif

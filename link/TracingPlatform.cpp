@@ -1,21 +1,22 @@
-#include "cli/TracingPlatform.h"
+#include "link/TracingPlatform.h"
 
 #include <cerrno>
+#include <system_error>
 
-#include "cli/Console.h"
-#include "upgrade/BootLoaderCommands.h"
+#include "common/Text.h"
+#include "link/ReportTrace.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
-TracingPlatform::TracingPlatform(IHidPlatform& inner, FILE* out, ILinkObserver* observer)
-    : m_inner(inner), m_out(out), m_observer(observer) {}
-
-bool TracingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
-    return m_inner.EnumerateInterfaces(paths);
-}
+TracingPlatform::TracingPlatform(IHidPlatform& inner, IdentityName identityOf, FILE* out,
+                                 ILinkObserver* observer)
+    : ForwardingPlatform(inner),
+      m_identityOf(std::move(identityOf)),
+      m_out(out),
+      m_observer(observer) {}
 
 bool TracingPlatform::QueryAttributes(const std::wstring& path, HidAttributes& attributes) {
-    const bool ok = m_inner.QueryAttributes(path, attributes);
+    const bool ok = Inner().QueryAttributes(path, attributes);
     if (ok) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_versionByPath[path] = attributes.versionNumber;
@@ -31,13 +32,13 @@ void TracingPlatform::Remember(HidHandle handle, const std::wstring& path) {
 }
 
 HidHandle TracingPlatform::OpenForRead(const std::wstring& path) {
-    const HidHandle handle = m_inner.OpenForRead(path);
+    const HidHandle handle = Inner().OpenForRead(path);
     Remember(handle, path);
     return handle;
 }
 
 HidHandle TracingPlatform::OpenForWrite(const std::wstring& path) {
-    const HidHandle handle = m_inner.OpenForWrite(path);
+    const HidHandle handle = Inner().OpenForWrite(path);
     Remember(handle, path);
     return handle;
 }
@@ -47,7 +48,7 @@ void TracingPlatform::Close(HidHandle handle) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_versionByHandle.erase(handle);
     }
-    m_inner.Close(handle);
+    Inner().Close(handle);
     if (m_observer != nullptr) m_observer->Closed();
 }
 
@@ -55,27 +56,6 @@ uint16_t TracingPlatform::VersionOf(HidHandle handle) {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto found = m_versionByHandle.find(handle);
     return found != m_versionByHandle.end() ? found->second : 0;
-}
-
-std::string TracingPlatform::Line(bool out, uint16_t version, const uint8_t* data, size_t count) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string line = out ? "OUT " : "IN ";
-    if (version == kBootLoaderVersion) {
-        line += "boot";
-    } else if (version == kApplicationVersion) {
-        line += "app";
-    } else {
-        // An interface the writer's identities do not name; the trace still shows it.
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "v%04x", static_cast<unsigned>(version));
-        line += buffer;
-    }
-    line.push_back(' ');
-    for (size_t i = 0; i < count; ++i) {
-        line.push_back(kDigits[data[i] >> 4]);
-        line.push_back(kDigits[data[i] & 0x0F]);
-    }
-    return line;
 }
 
 void TracingPlatform::Emit(const std::string& line) {
@@ -87,7 +67,7 @@ void TracingPlatform::Emit(const std::string& line) {
         std::fflush(m_out) == 0) {
         return;
     }
-    m_traceFailure = errno != 0 ? ErrnoText(errno) : L"write error";
+    m_traceFailure = errno != 0 ? FromUtf8(std::generic_category().message(errno)) : L"write error";
 }
 
 std::wstring TracingPlatform::TraceFailure() {
@@ -102,21 +82,23 @@ HidIo TracingPlatform::Write(HidHandle handle, const uint8_t* report, uint32_t l
     }
     // The report crosses the link only when the write is issued; a refused request
     // sends nothing.
-    const HidIo io = m_inner.Write(handle, report, length, timeoutMs, transferred);
+    const HidIo io = Inner().Write(handle, report, length, timeoutMs, transferred);
     if (io != HidIo::Refused && length > 1)
-        Emit(Line(true, VersionOf(handle), report + 1, length - 1));
+        Emit(ReportTraceLine(TraceDirection::Out, m_identityOf(VersionOf(handle)), report + 1,
+                             length - 1));
     return io;
 }
 
 HidIo TracingPlatform::Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                             uint32_t& transferred) {
-    const HidIo io = m_inner.Read(handle, report, length, timeoutMs, transferred);
+    const HidIo io = Inner().Read(handle, report, length, timeoutMs, transferred);
     if (io == HidIo::Completed && transferred > 1 && transferred <= length) {
         const uint16_t version = VersionOf(handle);
-        Emit(Line(false, version, report + 1, transferred - 1));
+        Emit(ReportTraceLine(TraceDirection::In, m_identityOf(version), report + 1,
+                             transferred - 1));
         if (m_observer != nullptr) m_observer->Received(version, report + 1, transferred - 1);
     }
     return io;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

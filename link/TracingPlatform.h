@@ -4,21 +4,23 @@
 // line each:
 //   OUT app <128 hex digits: the 64 data bytes written>
 //   IN boot <hex digits of the data bytes received>
-// The identity ("app" for version 0x0100, "boot" for 0x8888) is the version that
-// the interface reported when CHidDevice matched it just before opening it. Each
+// The identity (ReportTrace.h) names the version that the interface reported when
+// CHidDevice matched it just before opening it; the layer is told how
+// (`identityOf`), as it knows no writer identity of its own. Each
 // line is written whole and flushed, so an interrupted run leaves whole lines; the
 // first write that fails ends the trace and is kept with its reason.
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "link/HidPlatform.h"
+#include "link/ForwardingPlatform.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // Told of the reports of the link, on the thread that moves them.
 class ILinkObserver {
@@ -32,37 +34,34 @@ public:
     virtual void Closed() = 0;
 };
 
-class TracingPlatform : public IHidPlatform {
+class TracingPlatform : public ForwardingPlatform {
 public:
+    // How the trace names the interface of a version ("app", "boot").
+    using IdentityName = std::function<std::string(uint16_t version)>;
+
     // `out` (may be nullptr: no trace) and `observer` (may be nullptr) stay owned by
     // the caller and must outlive this object.
-    TracingPlatform(IHidPlatform& inner, FILE* out, ILinkObserver* observer = nullptr);
+    TracingPlatform(IHidPlatform& inner, IdentityName identityOf, FILE* out,
+                    ILinkObserver* observer = nullptr);
 
-    bool EnumerateInterfaces(std::vector<std::wstring>& paths) override;
     bool QueryAttributes(const std::wstring& path, HidAttributes& attributes) override;
     HidHandle OpenForRead(const std::wstring& path) override;
     HidHandle OpenForWrite(const std::wstring& path) override;
     void Close(HidHandle handle) override;
     HidIo Write(HidHandle handle, const uint8_t* report, uint32_t length, uint32_t timeoutMs,
                 uint32_t& transferred) override;
-    bool InterfaceLocation(const std::wstring& path, std::wstring& location) override {
-        return m_inner.InterfaceLocation(path, location);
-    }
     HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                uint32_t& transferred) override;
 
     // The reason the trace could not be written (empty while it could).
     std::wstring TraceFailure();
 
-    // One trace line for `count` data bytes (report id excluded).
-    static std::string Line(bool out, uint16_t version, const uint8_t* data, size_t count);
-
 private:
     void Remember(HidHandle handle, const std::wstring& path);
     uint16_t VersionOf(HidHandle handle);
     void Emit(const std::string& line);
 
-    IHidPlatform& m_inner;
+    const IdentityName m_identityOf;
     FILE* m_out;
     ILinkObserver* m_observer;
     std::mutex m_mutex;
@@ -71,4 +70,4 @@ private:
     std::wstring m_traceFailure;
 };
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,22 +1,16 @@
-#include "cli/WriterSelection.h"
+#include "link/SelectingPlatform.h"
 
 #include <cwctype>
 #include <filesystem>
-
-#include "app/VantrelCore.h"
-#include "common/SilentView.h"
-#include "upgrade/BootLoaderCommands.h"
 
 #ifndef _WIN32
 #include "common/Text.h"
 #include "link/hidraw/HidrawNames.h"
 #endif
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
-
-constexpr uint32_t kAwaitPollMs = 100;
 
 // Windows paths and location paths are compared without regard to case.
 std::wstring Folded(const std::wstring& text) {
@@ -26,20 +20,6 @@ std::wstring Folded(const std::wstring& text) {
 }
 
 bool SameText(const std::wstring& a, const std::wstring& b) { return Folded(a) == Folded(b); }
-
-bool IsWriter(const HidAttributes& attributes) {
-    return attributes.vendorId == kBootLoaderVendorId &&
-           attributes.productId == kBootLoaderProductId &&
-           (attributes.versionNumber == kApplicationVersion ||
-            attributes.versionNumber == kBootLoaderVersion);
-}
-
-bool IsWriterInterface(IHidPlatform& platform, const std::wstring& path, uint16_t& version) {
-    HidAttributes attributes;
-    if (!platform.QueryAttributes(path, attributes)) return false;
-    version = attributes.versionNumber;
-    return IsWriter(attributes);
-}
 
 // The device node that a selector names (as the permission hint names it,
 // "/dev/hidraw3", or through a link to it); empty when it names none. Windows paths
@@ -59,8 +39,12 @@ std::string NodeOf(const std::wstring& selector) {
 
 }  // namespace
 
-SelectingPlatform::SelectingPlatform(IHidPlatform& inner, std::wstring selector)
-    : m_inner(inner), m_selector(std::move(selector)), m_node(NodeOf(m_selector)) {}
+SelectingPlatform::SelectingPlatform(IHidPlatform& inner, std::wstring selector,
+                                     WriterTest isWriter)
+    : ForwardingPlatform(inner),
+      m_selector(std::move(selector)),
+      m_isWriter(std::move(isWriter)),
+      m_node(NodeOf(m_selector)) {}
 
 bool SelectingPlatform::Named(const std::wstring& path) const {
     if (SameText(path, m_selector)) return true;
@@ -80,7 +64,7 @@ bool SelectingPlatform::Accepts(const std::wstring& path) { return Accepts(path,
 
 bool SelectingPlatform::Accepts(const std::wstring& path, const std::vector<std::wstring>* listed) {
     std::wstring location;
-    const bool known = m_inner.InterfaceLocation(path, location);
+    const bool known = Inner().InterfaceLocation(path, location);
     std::unique_lock<std::mutex> lock(m_mutex);
     if (known) {
         m_locationByPath[path] = location;
@@ -126,15 +110,15 @@ bool SelectingPlatform::AcceptsUnlocated(const std::wstring& path,
     // writer's interface and none of the chosen writer's paths is listed now.
     // One that cannot be asked yet is judged again; another device is for good.
     HidAttributes attributes;
-    if (!m_inner.QueryAttributes(path, attributes)) return false;
-    if (!IsWriter(attributes)) {
+    if (!Inner().QueryAttributes(path, attributes)) return false;
+    if (!m_isWriter(attributes)) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_otherPaths.insert(key);
         return false;
     }
     std::vector<std::wstring> own;
     if (listed == nullptr) {
-        if (!m_inner.EnumerateInterfaces(own)) return false;
+        if (!Inner().EnumerateInterfaces(own)) return false;
         listed = &own;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -149,7 +133,7 @@ bool SelectingPlatform::AcceptsUnlocated(const std::wstring& path,
 bool SelectingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
     std::vector<std::wstring> all;
     paths.clear();
-    if (!m_inner.EnumerateInterfaces(all)) return false;
+    if (!Inner().EnumerateInterfaces(all)) return false;
     for (const std::wstring& path : all) {
         if (Accepts(path, &all)) paths.push_back(path);
     }
@@ -157,80 +141,23 @@ bool SelectingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
 }
 
 bool SelectingPlatform::QueryAttributes(const std::wstring& path, HidAttributes& attributes) {
-    return Accepts(path) && m_inner.QueryAttributes(path, attributes);
+    return Accepts(path) && Inner().QueryAttributes(path, attributes);
 }
 
 HidHandle SelectingPlatform::OpenForRead(const std::wstring& path) {
-    return Accepts(path) ? m_inner.OpenForRead(path) : kInvalidHidHandle;
+    return Accepts(path) ? Inner().OpenForRead(path) : kInvalidHidHandle;
 }
 
 HidHandle SelectingPlatform::OpenForWrite(const std::wstring& path) {
-    return Accepts(path) ? m_inner.OpenForWrite(path) : kInvalidHidHandle;
+    return Accepts(path) ? Inner().OpenForWrite(path) : kInvalidHidHandle;
 }
 
-bool SelectingPlatform::InterfaceLocation(const std::wstring& path, std::wstring& location) {
-    return m_inner.InterfaceLocation(path, location);
-}
-
-std::vector<DeviceEvent> SelectedDeviceEvents::TakeEvents() {
-    std::vector<DeviceEvent> chosen;
-    for (DeviceEvent& event : m_inner.TakeEvents()) {
-        if (m_selection.Accepts(event.second.name)) chosen.push_back(std::move(event));
+std::vector<DeviceChange> SelectedDeviceEvents::TakeEvents() {
+    std::vector<DeviceChange> chosen;
+    for (DeviceChange& event : m_inner.TakeEvents()) {
+        if (m_selection.Accepts(event.broadcast.name)) chosen.push_back(std::move(event));
     }
     return chosen;
 }
 
-const wchar_t* WriterModeName(WriterMode mode) {
-    switch (mode) {
-        case WriterMode::Application:
-            return L"application";
-        case WriterMode::BootLoader:
-            return L"boot-loader";
-        case WriterMode::Busy:
-            return L"busy";
-        default:
-            return L"no-answer";
-    }
-}
-
-std::vector<AttachedWriter> ListWriters(IHidPlatform& platform, IClock& clock,
-                                        bool confirmBootLoaders, const BusyCheck& busy) {
-    std::vector<AttachedWriter> writers;
-    std::vector<std::wstring> paths;
-    if (!platform.EnumerateInterfaces(paths)) return writers;
-    for (const std::wstring& path : paths) {
-        uint16_t version = 0;
-        if (!IsWriterInterface(platform, path, version)) continue;
-        AttachedWriter writer;
-        writer.path = path;
-        platform.InterfaceLocation(path, writer.location);
-        if (busy && busy(path, writer.heldBy)) {
-            writer.mode = WriterMode::Busy;
-        } else if (version == kBootLoaderVersion) {
-            writer.mode = WriterMode::BootLoader;
-            if (confirmBootLoaders) {
-                // Presence tracking's own detection, on this writer alone and with
-                // nothing shown: "boot connect" only for a boot loader that answers.
-                SelectingPlatform alone(platform, path);
-                SilentView silent;
-                CVantrelCore core(silent, clock, alone);
-                core.ResetStartupState();
-                core.DetectWriterAtStartup();
-                if (!core.m_bDevicePresent) writer.mode = WriterMode::Unanswered;
-            }
-        }
-        writers.push_back(std::move(writer));
-    }
-    return writers;
-}
-
-bool AwaitWriter(IHidPlatform& platform, IClock& clock, uint32_t timeoutMs) {
-    const uint32_t start = clock.GetTickCount();
-    for (;;) {
-        if (!ListWriters(platform, clock, false).empty()) return true;
-        if (clock.GetTickCount() - start >= timeoutMs) return false;
-        clock.Sleep(kAwaitPollMs);
-    }
-}
-
-}  // namespace vantrel::cli
+}  // namespace vantrel
