@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/DevicePass.h"
 #include "app/VantrelCore.h"
 #include "common/Clock.h"
 #include "sim/SimWriter.h"
@@ -56,9 +57,7 @@ public:
         : m_thread([&core, &writer, &view, this] {
               while (!m_stop) {
                   auto events = writer.TakeDueEvents();
-                  for (const DeviceChange& event : events)
-                      core.OnDeviceChange(event.eventType, &event.broadcast);
-                  if (view.checkRequested.exchange(false)) core.ProcessDeferredDeviceChanges();
+                  RunDevicePass(core, events, view.checkRequested.exchange(false));
                   if (events.empty()) std::this_thread::sleep_for(std::chrono::microseconds(100));
               }
           }) {}

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "app/AttachedWriters.h"
+#include "app/DevicePass.h"
+#include "app/LoopTurns.h"
 #include "app/VantrelCore.h"
 #include "app/WriterRecovery.h"
 #include "cli/AccessHint.h"
@@ -23,7 +25,6 @@
 #include "cli/FileIo.h"
 #include "cli/FirmwareReport.h"
 #include "cli/Interruption.h"
-#include "cli/LoopTurns.h"
 #include "cli/ResultOutput.h"
 #include "cli/RunReport.h"
 #include "cli/ShownText.h"
@@ -368,10 +369,8 @@ private:
     // One pass of the user-interface thread: the device notifications that arrived,
     // then those that had to wait for a job's transaction.
     void Pass() {
-        for (DeviceChange& event : m_events.TakeEvents()) {
-            m_core.OnDeviceChange(event.eventType, &event.broadcast);
-        }
-        if (m_view.TakeDeviceCheckRequest()) m_core.ProcessDeferredDeviceChanges();
+        const std::vector<DeviceChange> changes = m_events.TakeEvents();
+        RunDevicePass(m_core, changes, m_view.TakeDeviceCheckRequest());
         m_view.Tick();
         m_turns.PassDone();
     }

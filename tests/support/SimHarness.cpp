@@ -1,5 +1,7 @@
 #include "tests/support/SimHarness.h"
 
+#include "app/DevicePass.h"
+
 namespace vantrel::test {
 
 SimHarness::SimHarness(sim::SimOptions options)
@@ -24,9 +26,7 @@ void SimHarness::Start() {
 
 void SimHarness::DeliverDueEvents() {
     if (m_delivering.exchange(true)) return;
-    for (const DeviceChange& event : writer.TakeDueEvents()) {
-        core.OnDeviceChange(event.eventType, &event.broadcast);
-    }
+    RunDevicePass(core, writer.TakeDueEvents(), false);
     m_delivering = false;
 }
 

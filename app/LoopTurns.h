@@ -1,5 +1,5 @@
 #pragma once
-// The hand-over between the worker and the front end's loop, which plays the
+// The hand-over between the worker and a front end's loop, which plays the
 // user-interface thread. While the upgrade job waits for the boot loader, each pass
 // of its wait gives the loop a turn (AwaitTurn), so the device events that end the
 // wait are delivered before the job looks at its clock again. In virtual time this
@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <mutex>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 class LoopTurns {
 public:
@@ -29,4 +29,4 @@ private:
     uint64_t m_waiting = 0;
 };
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

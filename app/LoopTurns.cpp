@@ -1,6 +1,6 @@
-#include "cli/LoopTurns.h"
+#include "app/LoopTurns.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 void LoopTurns::AwaitTurn(std::chrono::milliseconds limit) {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -23,4 +23,4 @@ void LoopTurns::Idle(std::chrono::milliseconds pause) {
     m_changed.wait_for(lock, pause, [&] { return m_waiting > 0; });
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
