@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/Json.h"
 #include "cli/WriterSelection.h"
+#include "common/Json.h"
 #include "common/View.h"
 
 namespace vantrel::cli {

@@ -16,28 +16,28 @@
 #include "app/WriterRecovery.h"
 #include "cli/Console.h"
 #include "cli/ConsoleView.h"
-#include "cli/ControlFileReport.h"
 #include "cli/DeviceEvents.h"
 #include "cli/ExitStatus.h"
-#include "cli/FileIo.h"
-#include "cli/FirmwareReport.h"
 #include "cli/Interruption.h"
 #include "cli/LoopTurns.h"
 #include "cli/OsBackend.h"
 #include "cli/ResultOutput.h"
 #include "cli/RunReport.h"
-#include "cli/ShownText.h"
 #include "cli/StepNarrator.h"
 #include "cli/TracingPlatform.h"
 #include "cli/WriterSelection.h"
+#include "common/FileRead.h"
 #include "common/OutputFile.h"
+#include "common/ShownText.h"
 #include "common/Text.h"
+#include "configure/ControlFileReport.h"
 #include "link/ClaimingPlatform.h"
 #include "link/WriterClaims.h"
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
 #include "upgrade/BootLoaderCommands.h"
 #include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareReport.h"
 
 namespace vantrel::cli {
 
@@ -684,8 +684,8 @@ int RunWriterCommand(const Options& options) {
             std::wstring error;
             SplitWriterPrefix(text, options.simWriters, index, file, error);
             std::wstring problem;
-            if (!WriteWholeFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(), &problem,
-                                inputs)) {
+            if (!WriteOutputFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(), inputs,
+                                 problem, InterruptionFileHooks())) {
                 say(L"cannot write '" + ShownPath(file) + L"': " + problem);
                 if (status == kExitOk) status = kExitUsage;
             }
