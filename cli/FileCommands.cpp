@@ -1,7 +1,7 @@
 // inspect, pack and seal: the commands that work on files and never address a
 // writer.
 
-#include "cli/Commands.h"
+#include "cli/FileCommands.h"
 
 #include <cstdio>
 #include <string>

@@ -3,7 +3,7 @@
 // that queues the job, and presence tracking for the device events that arrive
 // while the job runs. The worker thread runs the job exactly as in the dialog.
 
-#include "cli/Session.h"
+#include "cli/WriterCommands.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,8 +22,8 @@
 #include "cli/LoopTurns.h"
 #include "cli/OsBackend.h"
 #include "cli/ResultOutput.h"
-#include "cli/RunReport.h"
 #include "cli/StepNarrator.h"
+#include "cli/TextRecorder.h"
 #include "cli/TracingPlatform.h"
 #include "cli/WriterSelection.h"
 #include "common/FileRead.h"
@@ -252,19 +252,6 @@ std::wstring WriterLine(const AttachedWriter& writer) {
            (writer.location.empty() ? L"-" : ShownPath(writer.location));
 }
 
-const char* CommandText(Command command) {
-    switch (command) {
-        case Command::Status:
-            return "status";
-        case Command::List:
-            return "list";
-        case Command::Configure:
-            return "configure";
-        default:
-            return "upgrade";
-    }
-}
-
 ViewSettings SettingsFor(const Options& options) {
     ViewSettings settings;
     settings.command = options.command;
@@ -472,12 +459,23 @@ int ClaimWriter(const Options& options, IClock& clock, WriterClaims& claims,
     return 0;
 }
 
+// The run of every writer command: the platform layers, the claim of the writer,
+// the session around the core, and what the run reports.
+int RunWriterCommand(const Options& options);
+
 }  // namespace
 
 InProcessClaimBackend& SimulatedWriterClaims() {
     static InProcessClaimBackend claims;
     return claims;
 }
+
+int RunStatus(const Options& options) { return RunWriterCommand(options); }
+int RunList(const Options& options) { return RunWriterCommand(options); }
+int RunConfigure(const Options& options) { return RunWriterCommand(options); }
+int RunUpgrade(const Options& options) { return RunWriterCommand(options); }
+
+namespace {
 
 int RunWriterCommand(const Options& options) {
     InstallInterruptHandlers();
@@ -553,7 +551,8 @@ int RunWriterCommand(const Options& options) {
     } else if (simClaimFolder != nullptr && *simClaimFolder != '\0') {
         systemClaims = MakeSystemClaimBackend(simClaimFolder);
     }
-    const std::string holder = DescribeHolder("vantrel-cli", CommandText(options.command));
+    const std::string commandName = ToUtf8(CommandName(options.command));
+    const std::string holder = DescribeHolder("vantrel-cli", commandName.c_str());
     WriterClaims claims(systemClaims ? *systemClaims : SimulatedWriterClaims(),
                         [&] { return holder; });
     IHidPlatform& unclaimed = *platform;
@@ -579,7 +578,7 @@ int RunWriterCommand(const Options& options) {
     OrderedJson result;
     result["ok"] = false;
     result["exit"] = 0;
-    result["command"] = CommandText(options.command);
+    result["command"] = commandName;
     if (needsFile) result["file"] = ToUtf8(ShownPath(options.file));
     std::vector<std::pair<const char*, std::wstring>> ownTexts;
     // A text of the front end's own, on standard error.
@@ -741,5 +740,7 @@ int RunWriterCommand(const Options& options) {
     }
     return status;
 }
+
+}  // namespace
 
 }  // namespace vantrel::cli
