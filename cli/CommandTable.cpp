@@ -2,6 +2,7 @@
 
 #include "cli/FileCommands.h"
 #include "cli/WriterCommands.h"
+#include "sim/SimOptionReader.h"
 
 namespace vantrel::cli {
 
@@ -178,10 +179,10 @@ const OptionSpec kOptions[] = {
     {L"--sim-level", 0, true, false, kWriterCommands, L"--sim-level N",
      L"level the simulated application reports\n(default 0x03000000)",
      [](V v, O o, E e) {
-         if (!ParseUint32(v, o.simLevel)) {
-             e = L"--sim-level takes a 32-bit number (decimal or 0x...), not '" + v + L"'";
+         sim::SimOptions writer;
+         if (sim::ApplySimOption(L"--sim-level", v, writer, e) != sim::SimOptionResult::Applied)
              return false;
-         }
+         o.simLevel = writer.writerLevel;
          return o.simLevelGiven = true;
      },
      [](G o) { return o.simLevelGiven; }, nullptr, kSim},

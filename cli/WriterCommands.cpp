@@ -33,6 +33,7 @@
 #include "configure/ControlFileReport.h"
 #include "link/ClaimingPlatform.h"
 #include "link/WriterClaims.h"
+#include "sim/SimOptionReader.h"
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
 #include "upgrade/BootLoaderCommands.h"
@@ -121,36 +122,27 @@ bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& wri
             if (which == 0 || which == static_cast<int>(i) + 1) apply(writers[i]);
         }
     };
-    for (const std::string& text : options.simFaults) {
-        if (!SplitWriterPrefix(FromUtf8(text), options.simWriters, index, rest, error)) {
-            UsageProblem(error);
-            return false;
-        }
-        sim::Fault fault;
-        std::string faultError;
-        if (!sim::ParseFault(ToUtf8(rest), fault, faultError)) {
-            UsageProblem(FromUtf8(faultError));
-            return false;
-        }
-        each(index, [&](sim::SimOptions& sim) { sim.faults.push_back(fault); });
-    }
-    for (const std::wstring& text : options.simApromIn) {
+    // Faults and APROM images are read once, then given to their writers.
+    auto read = [&](const wchar_t* name, const std::wstring& text, sim::SimOptions& into) {
         if (!SplitWriterPrefix(text, options.simWriters, index, rest, error)) {
             UsageProblem(error);
             return false;
         }
-        std::vector<uint8_t> aprom;
-        std::wstring problem;
-        if (!ReadInputFile(rest, aprom, problem, sim::kApromSize)) {
-            UsageProblem(L"cannot read '" + ShownPath(rest) + L"': " + problem);
+        if (sim::ApplySimOption(name, rest, into, error) != sim::SimOptionResult::Applied) {
+            UsageProblem(error);
             return false;
         }
-        if (aprom.size() != sim::kApromSize) {
-            UsageProblem(L"'" + ShownPath(rest) + L"' holds " + std::to_wstring(aprom.size()) +
-                         L" bytes; an APROM image holds " + std::to_wstring(sim::kApromSize));
-            return false;
-        }
-        each(index, [&](sim::SimOptions& sim) { sim.aprom = aprom; });
+        return true;
+    };
+    for (const std::string& text : options.simFaults) {
+        sim::SimOptions read1;
+        if (!read(L"--sim-fault", FromUtf8(text), read1)) return false;
+        each(index, [&](sim::SimOptions& sim) { sim.faults.push_back(read1.faults.front()); });
+    }
+    for (const std::wstring& text : options.simApromIn) {
+        sim::SimOptions read1;
+        if (!read(L"--sim-aprom-in", text, read1)) return false;
+        each(index, [&](sim::SimOptions& sim) { sim.aprom = read1.aprom; });
     }
     for (const std::wstring& text : options.simArriveAfter) {
         uint32_t ms = 0;
