@@ -23,7 +23,7 @@
 #include "configure/IcRules.h"
 #include "configure/PackDescription.h"
 #include "upgrade/FirmwareCheck.h"
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareReport.h"
 #include "upgrade/FirmwareSealer.h"
 
@@ -164,7 +164,7 @@ struct FirmwareReport {
 FirmwareReport ReportFirmware(const std::vector<uint8_t>& bytes) {
     FirmwareReport r;
     r.plain = LooksLikePlainIntelHex(bytes);
-    r.verdict = LoadFirmwareBytes(bytes.data(), bytes.size()).check;
+    r.verdict = DecodeFirmwareBytes(bytes.data(), bytes.size()).check;
     if (r.plain) {
         r.described = CheckFirmwareText(std::string(bytes.begin(), bytes.end()));
         r.problems.push_back(
@@ -322,7 +322,7 @@ int RunSeal(const Options& options) {
     if (OutputRefused(options)) return kExitUsage;
     const std::vector<uint8_t> sealed = SealFirmware(std::string(bytes.begin(), bytes.end()));
     // Checked as the upgrade will read it: the sealed file, padding included.
-    const FirmwareCheck check = LoadFirmwareBytes(sealed.data(), sealed.size()).check;
+    const FirmwareCheck check = DecodeFirmwareBytes(sealed.data(), sealed.size()).check;
     const std::wstring shown = ShownPath(options.file);
     for (const std::wstring& problem : ProblemLines(check)) Problem(shown + L": " + problem);
     if (!check.Sound() && !options.force) {

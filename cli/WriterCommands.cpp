@@ -37,7 +37,7 @@
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
 #include "upgrade/BootLoaderCommands.h"
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareReport.h"
 
 namespace vantrel::cli {
@@ -217,7 +217,7 @@ bool CheckOutputs(const Options& options, const std::vector<std::wstring>& input
 // What the upgrade's check noted that is no reason to refuse (data that is dropped
 // outside the image, records of no effect), for a file it accepts.
 void WarnAboutFirmware(const std::vector<uint8_t>& bytes, bool force) {
-    const FirmwareCheck check = LoadFirmwareBytes(bytes.data(), bytes.size()).check;
+    const FirmwareCheck check = DecodeFirmwareBytes(bytes.data(), bytes.size()).check;
     if (!check.Sound() && !force) return;  // the job refuses it and says why
     for (const std::wstring& line : NoteLines(check)) {
         StandardError().Write(L"vantrel-cli: warning: " + line + L"\n");

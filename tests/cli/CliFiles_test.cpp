@@ -19,7 +19,7 @@
 #include "tests/cli/RunCli.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/TempDir.h"
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareReport.h"
 #include "upgrade/FirmwareSealer.h"
 #include "upgrade/IntelHexWriter.h"
