@@ -22,6 +22,7 @@
 #include "common/Text.h"
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
+#include "configure/DecodeConfiguration.h"
 #include "link/NullHidPlatform.h"
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/FirmwareSealer.h"
@@ -201,17 +202,20 @@ void BM_FilesDecipherControlItems(benchmark::State& state) {
 }
 BENCHMARK(BM_FilesDecipherControlItems)->Unit(benchmark::kMillisecond);
 
-// Both together: what a configuration job spends on its file before the writer.
+// Loading and decoding into the record: what a configuration job spends on its file
+// before the writer.
 void BM_FilesLoadAndDecipherControlFile(benchmark::State& state) {
     const std::string path = TempPath("control2.ctl");
     WriteFile(path, TheControlFile());
     const std::wstring widePath = FromUtf8(path);
     auto file = std::make_unique<ControlFile>();
-    auto des = std::make_unique<CDes>();
+    auto record = std::make_unique<ConfigurationRecord>();
     for (auto _ : state) {
         if (LoadControlFile(widePath, *file) != ControlFileResult::Ok)
             state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(DecipherItems(*des, *file));
+        if (DecodeControlFileInto(*file, *record) != DecodeResult::Ok)
+            state.SkipWithError("decoding failed");
+        benchmark::DoNotOptimize(record.get());
     }
     std::remove(path.c_str());
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "cli/Interruption.h"
-#include "cli/ShownText.h"
+#include "common/ShownText.h"
 #include "common/Types.h"
 
 namespace vantrel::cli {

@@ -259,6 +259,13 @@ void NoteUnfinishedFile(const std::wstring& path) {
 
 void ForgetUnfinishedFile() { g_hasUnfinished = false; }
 
+UnfinishedFileHooks InterruptionFileHooks() {
+    UnfinishedFileHooks hooks;
+    hooks.note = &NoteUnfinishedFile;
+    hooks.forget = &ForgetUnfinishedFile;
+    return hooks;
+}
+
 void RemoveUnfinishedFile() {
     if (!g_hasUnfinished.exchange(false)) return;
 #ifdef _WIN32

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "cli/WireSteps.h"
+#include "common/OutputFile.h"
 
 namespace vantrel::cli {
 
@@ -43,6 +44,8 @@ size_t DescribeWhereTheWriterIs(char* buffer, size_t size);
 // once it is renamed or removed.
 void NoteUnfinishedFile(const std::wstring& path);
 void ForgetUnfinishedFile();
+// The two above, for WriteOutputFile.
+UnfinishedFileHooks InterruptionFileHooks();
 // What the handlers do with it: removes the noted file, if any (async-signal-safe).
 void RemoveUnfinishedFile();
 

@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/Commands.h"
+#include "cli/CommandTable.h"
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/Options.h"
 #include "cli/ResultOutput.h"
-#include "cli/Session.h"
 #include "cli/Usage.h"
 #include "common/Text.h"
 
@@ -40,16 +39,7 @@ int RunCommand(const std::vector<std::wstring>& args) {
         return kExitOk;
     }
     SetJsonRun(options.json, vantrel::ToUtf8(CommandName(options.command)).c_str());
-    switch (options.command) {
-        case Command::Inspect:
-            return RunInspect(options);
-        case Command::Pack:
-            return RunPack(options);
-        case Command::Seal:
-            return RunSeal(options);
-        default:
-            return RunWriterCommand(options);
-    }
+    return FindCommand(options.command)->run(options);
 }
 
 // Output that could not be written is a failure of the run, not a silent loss.

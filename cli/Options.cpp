@@ -2,56 +2,21 @@
 
 #include <algorithm>
 
+#include "cli/CommandTable.h"
+
 namespace vantrel::cli {
 
 namespace {
 
-struct CommandEntry {
-    Command command;
-    const wchar_t* name;
-    bool takesFile;
-};
-
-constexpr CommandEntry kCommands[] = {
-    {Command::Status, L"status", false},      {Command::List, L"list", false},
-    {Command::Configure, L"configure", true}, {Command::Upgrade, L"upgrade", true},
-    {Command::Inspect, L"inspect", true},     {Command::Pack, L"pack", true},
-    {Command::Seal, L"seal", true},           {Command::Help, L"help", false},
-};
-
-struct OptionEntry {
-    const wchar_t* name;  // the long name, "--" included
-    wchar_t shortName;    // 0 when there is none
-    bool takesValue;
-    bool optionalValue = false;  // the value only as --name=value
-};
-
-constexpr OptionEntry kOptions[] = {
-    {L"--mode", 0, true},          {L"--wide-options", 0, false},    {L"--json", 0, false},
-    {L"--trace", 0, true},         {L"--output", L'o', true},        {L"--simulate", 0, false},
-    {L"--sim-boot", 0, false},     {L"--sim-level", 0, true},        {L"--sim-aprom-in", 0, true},
-    {L"--sim-aprom-out", 0, true}, {L"--sim-fault", 0, true},        {L"--sim-clock", 0, true},
-    {L"--help", L'h', false},      {L"--version", L'V', false},      {L"--verbose", L'v', false},
-    {L"--quiet", L'q', false},     {L"--device", 0, true},           {L"--wait", 0, false, true},
-    {L"--sim-writers", 0, true},   {L"--sim-arrive-after", 0, true}, {L"--force", 0, false},
-};
-
-const CommandEntry* FindCommand(const std::wstring& name) {
-    for (const CommandEntry& entry : kCommands) {
+const OptionSpec* FindLong(const std::wstring& name) {
+    for (const OptionSpec& entry : OptionTable()) {
         if (name == entry.name) return &entry;
     }
     return nullptr;
 }
 
-const OptionEntry* FindLong(const std::wstring& name) {
-    for (const OptionEntry& entry : kOptions) {
-        if (name == entry.name) return &entry;
-    }
-    return nullptr;
-}
-
-const OptionEntry* FindShort(wchar_t c) {
-    for (const OptionEntry& entry : kOptions) {
+const OptionSpec* FindShort(wchar_t c) {
+    for (const OptionSpec& entry : OptionTable()) {
         if (entry.shortName != 0 && entry.shortName == c) return &entry;
     }
     return nullptr;
@@ -66,150 +31,68 @@ std::wstring WithSuggestion(std::wstring error, const std::wstring& typed,
 
 std::wstring UnknownCommand(const std::wstring& name) {
     std::vector<std::wstring> names;
-    for (const CommandEntry& entry : kCommands) names.emplace_back(entry.name);
+    for (const CommandSpec& entry : CommandTable()) names.emplace_back(entry.name);
     return WithSuggestion(L"unknown command '" + name + L"'", name, names);
 }
 
 std::wstring UnknownOption(const std::wstring& arg) {
     std::vector<std::wstring> names;
-    for (const OptionEntry& entry : kOptions) names.emplace_back(entry.name);
+    for (const OptionSpec& entry : OptionTable()) names.emplace_back(entry.name);
     const std::wstring name = arg.substr(0, arg.find(L'='));
     return WithSuggestion(L"unknown option '" + arg + L"'", name, names);
 }
 
-std::string Narrow(const std::wstring& text) {
-    // Fault texts are ASCII by their grammar; anything else is kept as '?' so the
-    // grammar check names it.
-    std::string out;
-    for (wchar_t c : text) {
-        const auto code = static_cast<uint32_t>(c);
-        out.push_back(code < 0x80 ? static_cast<char>(code) : '?');
+// "status, list, configure and upgrade": the commands an option goes with.
+std::wstring CommandList(const OptionSpec& option) {
+    std::vector<std::wstring> names;
+    for (const CommandSpec& command : CommandTable()) {
+        if (OptionApplies(option, command.command)) names.emplace_back(command.name);
     }
-    return out;
-}
-
-bool ApplyValue(const std::wstring& name, const std::wstring& value, Options& options,
-                std::wstring& error) {
-    if (name == L"--mode") {
-        if (value == L"six") {
-            options.mode = 1;
-        } else if (value == L"five") {
-            options.mode = 2;
-        } else {
-            error = L"--mode takes six or five, not '" + value + L"'";
-            return false;
-        }
-    } else if (name == L"--trace") {
-        options.trace = value;
-    } else if (name == L"--sim-level") {
-        if (!ParseUint32(value, options.simLevel)) {
-            error = L"--sim-level takes a 32-bit number (decimal or 0x...), not '" + value + L"'";
-            return false;
-        }
-        options.simLevelGiven = true;
-    } else if (name == L"--sim-aprom-in") {
-        options.simApromIn.push_back(value);
-    } else if (name == L"--sim-aprom-out") {
-        options.simApromOut.push_back(value);
-    } else if (name == L"--sim-arrive-after") {
-        options.simArriveAfter.push_back(value);
-    } else if (name == L"--device") {
-        options.device = value;
-    } else if (name == L"--wait") {
-        options.wait = true;
-        if (!ParseUint32(value, options.waitSeconds) || options.waitSeconds > 86400) {
-            error = L"--wait takes a number of seconds up to 86400, not '" + value + L"'";
-            return false;
-        }
-    } else if (name == L"--sim-writers") {
-        if (!ParseUint32(value, options.simWriters) || options.simWriters < 1 ||
-            options.simWriters > 16) {
-            error = L"--sim-writers takes a number from 1 to 16, not '" + value + L"'";
-            return false;
-        }
-    } else if (name == L"--sim-fault") {
-        options.simFaults.push_back(Narrow(value));
-    } else if (name == L"--sim-clock") {
-        if (value == L"real") {
-            options.simClock = ClockKind::Real;
-        } else if (value == L"virtual") {
-            options.simClock = ClockKind::Virtual;
-        } else {
-            error = L"--sim-clock takes real or virtual, not '" + value + L"'";
-            return false;
-        }
-    } else {  // --output
-        options.output = value;
+    std::wstring list;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) list += i + 1 == names.size() ? L" and " : L", ";
+        list += names[i];
     }
-    if (value.empty()) {
-        error = name + L" needs a non-empty value";
-        return false;
-    }
-    return true;
-}
-
-void ApplyFlag(const std::wstring& name, Options& options) {
-    if (name == L"--wide-options") options.wideOptions = true;
-    if (name == L"--json") options.json = true;
-    if (name == L"--force") options.force = true;
-    if (name == L"--wait") options.wait = true;
-    if (name == L"--simulate") options.simulate = true;
-    if (name == L"--sim-boot") options.simBoot = true;
-    if (name == L"--help") options.help = true;
-    if (name == L"--version") options.version = true;
-    if (name == L"--verbose") options.verbosity = Verbosity::Verbose;
-    if (name == L"--quiet") options.verbosity = Verbosity::Quiet;
+    return list;
 }
 
 // Which options make sense for which command; a misplaced option is a usage error
 // rather than something silently ignored.
 bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& error) {
-    const Command c = o.command;
-    const bool drivesWriter = c == Command::Status || c == Command::List ||
-                              c == Command::Configure || c == Command::Upgrade;
-    const std::wstring name = CommandName(c);
+    const CommandSpec& command = *FindCommand(o.command);
     if (verbose && quiet) {
         error = L"-v and -q exclude each other";
         return false;
     }
-    if (o.json && !drivesWriter && c != Command::Inspect) {
-        error = L"--json applies to status, list, configure, upgrade and inspect only";
+    bool anySim = false;
+    for (const OptionSpec& option : OptionTable()) {
+        if (option.given == nullptr || !option.given(o)) continue;
+        anySim = anySim || option.needsSimulate;
+        if (option.needsSimulate || OptionApplies(option, o.command)) continue;
+        const std::wstring subject =
+            option.misplacedSubject != nullptr ? option.misplacedSubject : option.name;
+        const bool several = subject.find(L" and ") != std::wstring::npos;
+        error =
+            subject + (several ? L" apply to " : L" applies to ") + CommandList(option) + L" only";
         return false;
     }
-    if ((!o.device.empty() || o.wait) && !drivesWriter) {
-        error = L"--device and --wait apply to status, list, configure and upgrade only";
+    if (command.needsOutput && o.output.empty()) {
+        error = std::wstring(command.name) + L" needs -o FILE";
         return false;
     }
-    if (o.force && c != Command::Upgrade && c != Command::Seal) {
-        error = L"--force applies to upgrade and seal only";
-        return false;
-    }
-    if (o.mode != 0 && c != Command::Configure) {
-        error = L"--mode applies to configure only";
-        return false;
-    }
-    if (o.wideOptions && c != Command::Configure && c != Command::Inspect) {
-        error = L"--wide-options applies to configure and inspect only";
-        return false;
-    }
-    if ((c == Command::Pack || c == Command::Seal) && o.output.empty()) {
-        error = name + L" needs -o FILE";
-        return false;
-    }
-    if (!o.output.empty() && c != Command::Pack && c != Command::Seal) {
-        error = L"-o applies to pack and seal only";
-        return false;
-    }
-    if (!drivesWriter && (o.simulate || !o.trace.empty())) {
-        error = L"--simulate and --trace apply to status, list, configure and upgrade only";
-        return false;
-    }
-    const bool anySim = o.simBoot || o.simLevelGiven || !o.simApromIn.empty() ||
-                        !o.simApromOut.empty() || !o.simFaults.empty() ||
-                        !o.simArriveAfter.empty() || o.simWriters != 1 ||
-                        o.simClock != ClockKind::Real;
     if (anySim && !o.simulate) {
         error = L"the --sim-* options need --simulate";
+        return false;
+    }
+    return true;
+}
+
+// Sets an option with a value; a value may not be empty.
+bool ApplyValue(const OptionSpec& option, const std::wstring& value, Options& options,
+                std::wstring& error) {
+    if (!option.apply(value, options, error)) return false;
+    if (value.empty()) {
+        error = std::wstring(option.name) + L" needs a non-empty value";
         return false;
     }
     return true;
@@ -243,8 +126,9 @@ public:
     bool sawQuiet = false;
 
 private:
-    bool Flag(const OptionEntry& entry) {
-        ApplyFlag(entry.name, m_options);
+    bool Flag(const OptionSpec& entry) {
+        std::wstring unused;
+        entry.apply(kFlagValue, m_options, unused);
         sawVerbose = sawVerbose || m_options.verbosity == Verbosity::Verbose;
         sawQuiet = sawQuiet || m_options.verbosity == Verbosity::Quiet;
         return true;
@@ -264,13 +148,13 @@ private:
     bool Long(const std::wstring& arg, std::wstring& error) {
         const size_t eq = arg.find(L'=');
         const std::wstring name = arg.substr(0, eq);
-        const OptionEntry* entry = FindLong(name);
+        const OptionSpec* entry = FindLong(name);
         if (entry == nullptr) {
             error = UnknownOption(arg);
             return false;
         }
         if (entry->optionalValue && eq != std::wstring::npos) {
-            return ApplyValue(entry->name, arg.substr(eq + 1), m_options, error);
+            return ApplyValue(*entry, arg.substr(eq + 1), m_options, error);
         }
         if (!entry->takesValue) {
             if (eq != std::wstring::npos) {
@@ -285,13 +169,13 @@ private:
         } else if (!NextValue(name, value, error)) {
             return false;
         }
-        return ApplyValue(entry->name, value, m_options, error);
+        return ApplyValue(*entry, value, m_options, error);
     }
 
     // -x, -xVALUE, -x VALUE, and flags together (-vV).
     bool Short(const std::wstring& arg, std::wstring& error) {
         for (size_t i = 1; i < arg.size(); ++i) {
-            const OptionEntry* entry = FindShort(arg[i]);
+            const OptionSpec* entry = FindShort(arg[i]);
             if (entry == nullptr) {
                 error = i == 1 ? UnknownOption(arg)
                                : L"unknown option '-" + std::wstring(1, arg[i]) + L"' in '" + arg +
@@ -305,7 +189,7 @@ private:
             std::wstring value = arg.substr(i + 1);
             const std::wstring shown = L"-" + std::wstring(1, arg[i]);
             if (value.empty() && !NextValue(shown, value, error)) return false;
-            return ApplyValue(entry->name, value, m_options, error);
+            return ApplyValue(*entry, value, m_options, error);
         }
         return true;
     }
@@ -322,7 +206,7 @@ bool HelpTopic(const std::vector<std::wstring>& positional, Options& options, st
     size_t at = 0;
     if (!positional.empty() && positional[0] == L"help") at = 1;
     if (at >= positional.size()) return true;
-    const CommandEntry* found = FindCommand(positional[at]);
+    const CommandSpec* found = FindCommand(positional[at]);
     if (found == nullptr) {
         error = UnknownCommand(positional[at]);
         return false;
@@ -352,10 +236,8 @@ size_t EditDistance(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 const wchar_t* CommandName(Command command) {
-    for (const CommandEntry& entry : kCommands) {
-        if (entry.command == command) return entry.name;
-    }
-    return L"";
+    const CommandSpec* entry = FindCommand(command);
+    return entry != nullptr ? entry->name : L"";
 }
 
 std::wstring NearestName(const std::wstring& typed, const std::vector<std::wstring>& candidates) {
@@ -371,35 +253,6 @@ std::wstring NearestName(const std::wstring& typed, const std::vector<std::wstri
     return best;
 }
 
-bool ParseUint32(const std::wstring& text, uint32_t& value) {
-    size_t i = 0;
-    unsigned base = 10;
-    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
-        base = 16;
-        i = 2;
-    }
-    if (i >= text.size()) return false;
-    uint64_t result = 0;
-    for (; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        unsigned digit;
-        if (c >= L'0' && c <= L'9') {
-            digit = static_cast<unsigned>(c - L'0');
-        } else if (base == 16 && c >= L'a' && c <= L'f') {
-            digit = static_cast<unsigned>(c - L'a' + 10);
-        } else if (base == 16 && c >= L'A' && c <= L'F') {
-            digit = static_cast<unsigned>(c - L'A' + 10);
-        } else {
-            return false;
-        }
-        if (digit >= base) return false;
-        result = result * base + digit;
-        if (result > 0xFFFFFFFFull) return false;
-    }
-    value = static_cast<uint32_t>(result);
-    return true;
-}
-
 bool AsksForJson(const std::vector<std::wstring>& args, Command& command) {
     command = Command::None;
     bool json = false;
@@ -407,19 +260,19 @@ bool AsksForJson(const std::vector<std::wstring>& args, Command& command) {
     for (size_t at = 0; at < args.size(); ++at) {
         const std::wstring& arg = args[at];
         if (optionsEnded || arg.size() < 2 || arg[0] != L'-') {
-            const CommandEntry* found = FindCommand(arg);
+            const CommandSpec* found = FindCommand(arg);
             if (command == Command::None && found != nullptr) command = found->command;
         } else if (arg == L"--") {
             optionsEnded = true;
         } else if (arg[1] == L'-') {
             const size_t eq = arg.find(L'=');
-            const OptionEntry* entry = FindLong(arg.substr(0, eq));
+            const OptionSpec* entry = FindLong(arg.substr(0, eq));
             json = json || arg == L"--json";
             // A value written apart is the next argument, whatever it looks like.
             if (entry != nullptr && entry->takesValue && eq == std::wstring::npos) ++at;
         } else {
             for (size_t i = 1; i < arg.size(); ++i) {
-                const OptionEntry* entry = FindShort(arg[i]);
+                const OptionSpec* entry = FindShort(arg[i]);
                 if (entry == nullptr || !entry->takesValue) continue;
                 if (i + 1 == arg.size()) ++at;
                 break;
@@ -471,7 +324,7 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
         error = L"no command given";
         return false;
     }
-    const CommandEntry* found = FindCommand(positional[0]);
+    const CommandSpec* found = FindCommand(positional[0]);
     if (found == nullptr) {
         error = UnknownCommand(positional[0]);
         return false;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Text.h"
+
 namespace vantrel::cli {
 
 enum class Command { None, Status, List, Configure, Upgrade, Inspect, Pack, Seal, Help };
@@ -69,9 +71,8 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
 // names (Command::None when none), read as the parser reads them.
 bool AsksForJson(const std::vector<std::wstring>& args, Command& command);
 
-// Reads a decimal or 0x-prefixed hexadecimal number; the whole text must be the
-// number and it must fit in 32 bits.
-bool ParseUint32(const std::wstring& text, uint32_t& value);
+// The number reader of every option (common/Text.h).
+using vantrel::ParseUint32;
 
 // The name of a command as typed ("status", ...).
 const wchar_t* CommandName(Command command);

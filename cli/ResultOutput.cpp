@@ -6,7 +6,7 @@
 
 #include "cli/Console.h"
 #include "cli/Interruption.h"
-#include "cli/Json.h"
+#include "common/Json.h"
 #include "common/Text.h"
 
 #ifdef _WIN32

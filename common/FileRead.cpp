@@ -1,15 +1,19 @@
 #include "common/FileRead.h"
 
+#include "common/OutputFile.h"
+#include "common/Text.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include "common/WinHandle.h"
 #else
-#include "common/ScopedDescriptor.h"
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "common/ScopedDescriptor.h"
 #endif
 
 #include <algorithm>
@@ -134,6 +138,26 @@ const char* FileReadProblem(FileReadResult result) {
             return "cannot be read";
     }
     return "cannot be read";
+}
+
+bool ReadInputFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& problem,
+                   size_t limit) {
+    unsigned long error = 0;
+    const FileReadResult result = ReadRegularFile(path, limit, bytes, &error);
+    switch (result) {
+        case FileReadResult::Ok:
+            return true;
+        case FileReadResult::NotRegular:
+            problem = L"not a regular file";
+            break;
+        case FileReadResult::TooLarge:
+            problem = L"larger than " + std::to_wstring(limit) + L" bytes";
+            break;
+        default:
+            problem = error != 0 ? SystemReason(error) : FromUtf8(FileReadProblem(result));
+            break;
+    }
+    return false;
 }
 
 }  // namespace vantrel

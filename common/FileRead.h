@@ -28,4 +28,13 @@ FileReadResult ReadRegularFile(const std::wstring& path, size_t limit, std::vect
 // A short English description of a failed read ("not a regular file", ...).
 const char* FileReadProblem(FileReadResult result);
 
+// No input of the front ends comes near this: firmware files are refused above it.
+constexpr size_t kMaxInputFileSize = 16 * 1024 * 1024;
+
+// Reads the whole file once, for a front end that names the problem. False when it
+// cannot be used, with `problem` saying why: the system's reason ("No such file or
+// directory"), or "not a regular file", or "larger than N bytes".
+bool ReadInputFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& problem,
+                   size_t limit = kMaxInputFileSize);
+
 }  // namespace vantrel

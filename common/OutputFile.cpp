@@ -1,5 +1,7 @@
 #include "common/OutputFile.h"
 
+#include "common/ShownText.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -7,11 +9,12 @@
 
 #include "common/WinHandle.h"
 #else
-#include "common/ScopedDescriptor.h"
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "common/ScopedDescriptor.h"
 #endif
 
 #include <algorithm>
@@ -341,6 +344,13 @@ FILE* OpenLineOutput(const std::wstring& path, const std::vector<std::wstring>& 
 #endif
     if (out == nullptr) problem = SystemReason(LastError());
     return out;
+}
+
+std::wstring OutputRefusal(const std::wstring& path, const std::vector<std::wstring>& inputs,
+                           bool lineByLine) {
+    const std::wstring problem = OutputProblem(path, inputs, lineByLine);
+    if (problem.empty()) return problem;
+    return L"cannot write '" + ShownPath(path) + L"': " + problem;
 }
 
 }  // namespace vantrel

@@ -31,6 +31,11 @@ struct UnfinishedFileHooks {
 std::wstring OutputProblem(const std::wstring& path, const std::vector<std::wstring>& inputs,
                            bool lineByLine = false);
 
+// The whole sentence for an output that a run reading `inputs` may not write
+// ("cannot write 'x': not a regular file (a FIFO)"), or empty when it may.
+std::wstring OutputRefusal(const std::wstring& path, const std::vector<std::wstring>& inputs,
+                           bool lineByLine = false);
+
 // Writes `bytes` to a new file beside `path` and renames it over `path`, after the
 // check above. False, with the reason in `problem`, when that failed; nothing is
 // left behind then.

@@ -179,4 +179,33 @@ std::string ToNativeBytes(const std::wstring& text) {
     return out;
 }
 
+bool ParseUint32(const std::wstring& text, uint32_t& value) {
+    size_t i = 0;
+    unsigned base = 10;
+    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
+        base = 16;
+        i = 2;
+    }
+    if (i >= text.size()) return false;
+    uint64_t result = 0;
+    for (; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        unsigned digit;
+        if (c >= L'0' && c <= L'9') {
+            digit = static_cast<unsigned>(c - L'0');
+        } else if (base == 16 && c >= L'a' && c <= L'f') {
+            digit = static_cast<unsigned>(c - L'a' + 10);
+        } else if (base == 16 && c >= L'A' && c <= L'F') {
+            digit = static_cast<unsigned>(c - L'A' + 10);
+        } else {
+            return false;
+        }
+        if (digit >= base) return false;
+        result = result * base + digit;
+        if (result > 0xFFFFFFFFull) return false;
+    }
+    value = static_cast<uint32_t>(result);
+    return true;
+}
+
 }  // namespace vantrel

@@ -1,6 +1,7 @@
 #pragma once
 // Conversions between the tool's wide texts and UTF-8 (terminal output, Linux paths).
 
+#include <cstdint>
 #include <string>
 
 namespace vantrel {
@@ -22,5 +23,9 @@ std::string ToNativeBytes(const std::wstring& text);
 // True, with the byte, when `c` stands for a byte that was not UTF-8. Always false
 // on Windows, where names are wide.
 bool IsEscapedByte(wchar_t c, uint8_t& byte);
+
+// Reads a decimal or 0x-prefixed hexadecimal number; the whole text must be the
+// number and it must fit in 32 bits.
+bool ParseUint32(const std::wstring& text, uint32_t& value);
 
 }  // namespace vantrel

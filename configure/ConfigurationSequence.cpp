@@ -8,6 +8,7 @@
 #include "app/VantrelCore.h"
 #include "configure/CommandBuilders.h"
 #include "configure/CommandWords.h"
+#include "configure/DecodeConfiguration.h"
 #include "configure/IcRules.h"
 
 using namespace vantrel;
@@ -143,6 +144,13 @@ void ApplyWriterLevel(CVantrelCore& core) {
 bool CVantrelCore::DownIC() {
     BuildDownIcCommand(*this);
     return SendCommand();
+}
+
+bool CVantrelCore::DecodeConfiguration(const ControlFile& file) {
+    const DecodeResult result = DecodeControlFileInto(file, *this);
+    if (result == DecodeResult::Ok) return true;
+    m_view.ShowMessage(DecodeResultText(result), L"Message", kMbSystemModal);
+    return false;
 }
 
 bool CVantrelCore::ConfigureWriter(const ControlFile& file) {

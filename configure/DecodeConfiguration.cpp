@@ -1,18 +1,12 @@
-// DecodeConfiguration: the only place where a control file is deciphered. Every
-// item is deciphered on its own (DES, electronic codebook) under the header's key
-// into its member of the configuration record; nothing else of the record is
-// cleared, so bytes that a decoding does not reach keep their earlier contents.
+// The only place where a control file is deciphered.
 
 #include "configure/DecodeConfiguration.h"
 
 #include <cstring>
 #include <memory>
 
-#include "app/VantrelCore.h"
 #include "cipher/Des.h"
 #include "configure/IcRules.h"
-
-using namespace vantrel;
 
 namespace vantrel {
 
@@ -23,8 +17,6 @@ void ConvertWideOptionBlock(const uint8_t wide[56], uint8_t narrow[44]) {
     std::memcpy(narrow + 28, wide + 32, 4);
     std::memcpy(narrow + 32, wide + 40, 10);
 }
-
-}  // namespace vantrel
 
 namespace {
 
@@ -48,59 +40,78 @@ int32_t Le32(const uint8_t* at) {
 
 }  // namespace
 
-bool CVantrelCore::DecodeConfiguration(const ControlFile& file) {
+DecodeResult DecodeControlFileInto(const ControlFile& file, ConfigurationRecord& r) {
     auto des = std::make_unique<CDes>();
     des->SetKey(file.header + kHeaderKeyOffset);
 
-    std::memcpy(m_icDescriptor, Decipher(*des, file, kIcDescriptorOffset, 16), 16);
-    m_nProgramWords = Le16(m_icDescriptor + 5);
-    m_nEepromCount = Le16(m_icDescriptor + 7);
+    std::memcpy(r.m_icDescriptor, Decipher(*des, file, kIcDescriptorOffset, 16), 16);
+    r.m_nProgramWords = Le16(r.m_icDescriptor + 5);
+    r.m_nEepromCount = Le16(r.m_icDescriptor + 7);
 
     // The program image may only come from the program area.
-    if (m_nProgramWords > kMaxProgramWords) {
-        m_view.ShowMessage(kProgramSizeOutOfRangeText, L"Message", kMbSystemModal);
-        return false;
+    if (r.m_nProgramWords > kMaxProgramWords) {
+        return DecodeResult::ProgramSizeOutOfRange;
     }
-    const uint32_t programBytes = static_cast<uint16_t>(2u * m_nProgramWords);
+    const uint32_t programBytes = static_cast<uint16_t>(2u * r.m_nProgramWords);
     for (uint32_t o = 0; o < programBytes; o += kChunkSize)
-        std::memcpy(m_programImage + o, Decipher(*des, file, kProgramAreaOffset + o, kChunkSize),
+        std::memcpy(r.m_programImage + o, Decipher(*des, file, kProgramAreaOffset + o, kChunkSize),
                     kChunkSize);
 
-    if (m_nEepromCount > kMaxEepromCount) {
-        m_view.ShowMessage(kEepromSizeOutOfRangeText, L"Message", kMbSystemModal);
-        return false;
+    if (r.m_nEepromCount > kMaxEepromCount) {
+        return DecodeResult::EepromSizeOutOfRange;
     }
-    if (m_nEepromCount != 0) {
+    if (r.m_nEepromCount != 0) {
         uint8_t work[kEepromWorkSize] = {};
-        const uint32_t eepromBytes = 2u * m_nEepromCount;
+        const uint32_t eepromBytes = 2u * r.m_nEepromCount;
         for (uint32_t o = 0; o < eepromBytes; o += kChunkSize)
             std::memcpy(work + o, Decipher(*des, file, kEepromAreaOffset + o, kChunkSize),
                         kChunkSize);
         // Only the low byte of each 16-bit entry is data.
-        for (uint32_t i = 0; i < m_nEepromCount; ++i) m_eepromImage[i] = work[2 * i];
+        for (uint32_t i = 0; i < r.m_nEepromCount; ++i) r.m_eepromImage[i] = work[2 * i];
     }
 
-    if (m_bWideOptionBlock == 1) {
-        std::memcpy(m_optionBlockWide, Decipher(*des, file, kOptionBlockOffset, 56), 56);
-        ConvertWideOptionBlock(m_optionBlockWide, m_optionBlock);
+    if (r.m_bWideOptionBlock == 1) {
+        std::memcpy(r.m_optionBlockWide, Decipher(*des, file, kOptionBlockOffset, 56), 56);
+        ConvertWideOptionBlock(r.m_optionBlockWide, r.m_optionBlock);
     } else {
-        std::memcpy(m_optionBlock, Decipher(*des, file, kOptionBlockOffset, 44), 44);
+        std::memcpy(r.m_optionBlock, Decipher(*des, file, kOptionBlockOffset, 44), 44);
     }
-    std::memcpy(m_icParamBlock, Decipher(*des, file, kIcParamBlockOffset, 16), 16);
-    std::memcpy(m_snBlock, Decipher(*des, file, kSnBlockOffset, 34), 34);
-    std::memcpy(m_passBlock, Decipher(*des, file, kPassBlockOffset, 8), 8);
-    std::memcpy(m_idBlock, Decipher(*des, file, kIdBlockOffset, 26), 26);
-    std::memcpy(m_proCheckSum, Decipher(*des, file, kProCheckSumOffset, 8), 8);
-    std::memcpy(m_inrcSet, Decipher(*des, file, kInrcSetOffset, 5), 5);
-    m_leve = *Decipher(*des, file, kLeveOffset, 1);
+    std::memcpy(r.m_icParamBlock, Decipher(*des, file, kIcParamBlockOffset, 16), 16);
+    std::memcpy(r.m_snBlock, Decipher(*des, file, kSnBlockOffset, 34), 34);
+    std::memcpy(r.m_passBlock, Decipher(*des, file, kPassBlockOffset, 8), 8);
+    std::memcpy(r.m_idBlock, Decipher(*des, file, kIdBlockOffset, 26), 26);
+    std::memcpy(r.m_proCheckSum, Decipher(*des, file, kProCheckSumOffset, 8), 8);
+    std::memcpy(r.m_inrcSet, Decipher(*des, file, kInrcSetOffset, 5), 5);
+    r.m_leve = *Decipher(*des, file, kLeveOffset, 1);
 
-    const WordPacking packing = LookUpWordPacking(Le32(m_optionBlock + 12));
-    m_nLowMask = packing.lowMask;
-    m_nHighShift = packing.highShift;
-    m_nHighMask = packing.highMask;
-    m_nFamilyTag = packing.familyTag;
-    m_nPackFlag = packing.packFlag;
+    const WordPacking packing = LookUpWordPacking(Le32(r.m_optionBlock + 12));
+    r.m_nLowMask = packing.lowMask;
+    r.m_nHighShift = packing.highShift;
+    r.m_nHighMask = packing.highMask;
+    r.m_nFamilyTag = packing.familyTag;
+    r.m_nPackFlag = packing.packFlag;
 
-    m_nCommandFamily = CommandFamilyFor(m_icDescriptor[9]);
-    return true;
+    r.m_nCommandFamily = CommandFamilyFor(r.m_icDescriptor[9]);
+    return DecodeResult::Ok;
 }
+
+const wchar_t* DecodeResultText(DecodeResult result) {
+    switch (result) {
+        case DecodeResult::ProgramSizeOutOfRange:
+            return kProgramSizeOutOfRangeText;
+        case DecodeResult::EepromSizeOutOfRange:
+            return kEepromSizeOutOfRangeText;
+        default:
+            return L"";
+    }
+}
+
+DecodedControlFile DecodeControlFile(const ControlFile& file, bool wideOptions) {
+    DecodedControlFile decoded;
+    decoded.record = std::make_unique<ConfigurationRecord>();
+    decoded.record->m_bWideOptionBlock = wideOptions ? 1 : 0;
+    decoded.result = DecodeControlFileInto(file, *decoded.record);
+    return decoded;
+}
+
+}  // namespace vantrel

@@ -9,28 +9,28 @@
 #include <string>
 #include <vector>
 
-#include "cli/Json.h"
-#include "cli/PackDescription.h"
+#include "common/Json.h"
 #include "common/Text.h"
 #include "configure/AnsiText.h"
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
+#include "configure/PackDescription.h"
 
 using namespace vantrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    cli::Json document;
+    Json document;
     std::string error;
-    if (!cli::ParseJson(text, document, error)) {
+    if (!ParseJson(text, document, error)) {
         if (error.empty()) std::abort();
         return 0;
     }
-    cli::Json again;
-    if (!cli::ParseJson(document.dump(), again, error) || again != document) std::abort();
+    Json again;
+    if (!ParseJson(document.dump(), again, error) || again != document) std::abort();
 
     ControlFileContents contents;
-    if (!cli::ReadPackDescription(document, contents, error)) {
+    if (!ReadPackDescription(document, contents, error)) {
         if (error.empty()) std::abort();
         return 0;
     }

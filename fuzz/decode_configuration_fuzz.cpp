@@ -2,7 +2,7 @@
 // The fuzz input supplies the plain items (key, descriptor with its two counts as
 // they stand, option block in either layout, parameter blocks, name, EEPROM bytes
 // and program words); they are enciphered into a control file with both checksums
-// right, and DecodeConfiguration runs on it with the option-layout flag the input
+// right, and DecodeControlFileInto runs on it with the option-layout flag the input
 // chooses. Every count a file can carry must decode without reading or writing
 // out of bounds.
 
@@ -13,17 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "app/VantrelCore.h"
-#include "common/Clock.h"
-#include "common/SilentView.h"
+#include "configure/ConfigurationRecord.h"
 #include "configure/ControlFile.h"
 #include "configure/ControlFileWriter.h"
-#include "link/HidPlatform.h"
-#include "link/NullHidPlatform.h"
+#include "configure/DecodeConfiguration.h"
 
 using namespace vantrel;
-
-namespace {}  // namespace
 
 namespace {
 
@@ -46,10 +41,9 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentView view;
-    static VirtualClock clock;
-    static NullHidPlatform link;
-    static CVantrelCore* core = new CVantrelCore(view, clock, link);
+    // One record for every input, as the core keeps one: what a decoding does not
+    // reach keeps what the one before left.
+    static ConfigurationRecord* record = new ConfigurationRecord();
 
     InputReader input(data, size);
     const uint8_t layoutFlag = input.Byte();
@@ -89,19 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         file->header[kHeaderDataChecksumOffset] | file->header[kHeaderDataChecksumOffset + 1] << 8);
     if (dataChecksum != Crc16(file->dataRegion, kDataRegionLength)) __builtin_trap();
 
-    core->m_bWideOptionBlock = layoutFlag;
-    const bool decoded = core->DecodeConfiguration(*file);
+    record->m_bWideOptionBlock = layoutFlag;
+    const bool decoded = DecodeControlFileInto(*file, *record) == DecodeResult::Ok;
     // What was decoded is what the file holds, and a decoded record is within its limits.
     const uint16_t words =
         static_cast<uint16_t>(contents.icDescriptor[5] | contents.icDescriptor[6] << 8);
     const uint16_t entries =
         static_cast<uint16_t>(contents.icDescriptor[7] | contents.icDescriptor[8] << 8);
-    if (core->m_nProgramWords != words) __builtin_trap();
+    if (record->m_nProgramWords != words) __builtin_trap();
     if (decoded != (words <= 16640 && entries <= 256)) __builtin_trap();
     if (!decoded) return 0;
-    if (core->m_nEepromCount != entries) __builtin_trap();
-    if (std::memcmp(core->m_idBlock, contents.id, sizeof contents.id) != 0) __builtin_trap();
-    if (core->m_leve != contents.leve) __builtin_trap();
-    if (core->m_nCommandFamily != 2 && core->m_nCommandFamily != 3) __builtin_trap();
+    if (record->m_nEepromCount != entries) __builtin_trap();
+    if (std::memcmp(record->m_idBlock, contents.id, sizeof contents.id) != 0) __builtin_trap();
+    if (record->m_leve != contents.leve) __builtin_trap();
+    if (record->m_nCommandFamily != 2 && record->m_nCommandFamily != 3) __builtin_trap();
     return 0;
 }

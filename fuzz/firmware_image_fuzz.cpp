@@ -2,7 +2,7 @@
 //  - the input as plain Intel HEX text, straight into the parser, whole and fed in
 //    two pieces split where the input says: same image, same check;
 //  - the input as an enciphered firmware file, through the in-memory load
-//    (LoadFirmwareBytes), compared with the parser run on a deciphering done here
+//    (DecodeFirmwareBytes), compared with the parser run on a deciphering done here
 //    independently;
 //  - the same file through LoadFirmwareImage, which reads it once from disk and
 //    refuses it (one box, image untouched) exactly when the check finds a problem.
@@ -25,8 +25,8 @@
 #include "common/Text.h"
 #include "link/NullHidPlatform.h"
 #include "upgrade/FirmwareCheck.h"
+#include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareImage.h"
-#include "upgrade/FirmwareLoad.h"
 #include "upgrade/IntelHexParser.h"
 
 using namespace vantrel;
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(pieces.Check().notes == whole.Check().notes);
 
     // The same bytes as an enciphered firmware file, in memory.
-    const FirmwareLoad load = LoadFirmwareBytes(data, size);
+    const DecodedFirmware load = DecodeFirmwareBytes(data, size);
     std::vector<uint8_t> expected(kFirmwareImageSize, 0);
     ParseIntelHex(Decipher(data, size), expected.data());
     Require(load.image == expected);

@@ -18,7 +18,7 @@
 #include "common/Text.h"
 #include "gadget/ConfigfsGadget.h"
 #include "gadget/GadgetBridge.h"
-#include "sim/ApromImageFile.h"
+#include "sim/SimOptionReader.h"
 #include "sim/SimOptions.h"
 #include "sim/SimWriter.h"
 
@@ -52,15 +52,6 @@ int Usage(const std::string& problem) {
     return 2;
 }
 
-bool ParseNumber(const std::string& text, uint32_t& value) {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long parsed = std::strtoull(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || errno != 0 || parsed > 0xFFFFFFFFull) return false;
-    value = static_cast<uint32_t>(parsed);
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,13 +72,15 @@ int main(int argc, char** argv) {
             return true;
         };
         std::string text;
+        const std::wstring name = FromNativeBytes(arg);
+        std::wstring simError;
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (arg == "-v" || arg == "--verbose") {
             bridgeSettings.verbose = true;
         } else if (arg == "--sim-boot") {
-            simOptions.startInBootLoader = true;
+            sim::ApplySimOption(name, L"", simOptions, simError);
         } else if (!value(text)) {
             return Usage(arg.rfind("--", 0) == 0 ? arg + " needs a value or is unknown"
                                                  : "unexpected argument '" + arg + "'");
@@ -97,21 +90,17 @@ int main(int argc, char** argv) {
             gadgetSettings.name = text;
         } else if (arg == "--configfs") {
             gadgetSettings.configfs = text;
-        } else if (arg == "--sim-level") {
-            if (!ParseNumber(text, simOptions.writerLevel))
-                return Usage("--sim-level takes a 32-bit number, not '" + text + "'");
-        } else if (arg == "--sim-aprom-in") {
-            const std::string problem =
-                sim::ReadApromImageFile(FromNativeBytes(text), simOptions.aprom);
-            if (!problem.empty()) return Usage("'" + text + "' " + problem);
-            inputs.push_back(FromNativeBytes(text));
+        } else if (arg == "--sim-level" || arg == "--sim-aprom-in") {
+            if (sim::ApplySimOption(name, FromNativeBytes(text), simOptions, simError) !=
+                sim::SimOptionResult::Applied)
+                return Usage(ToUtf8(simError));
+            if (arg == "--sim-aprom-in") inputs.push_back(FromNativeBytes(text));
         } else if (arg == "--sim-aprom-out") {
             bridgeSettings.apromOut = text;
         } else if (arg == "--sim-fault") {
-            sim::Fault fault;
-            std::string error;
-            if (!sim::ParseFault(text, fault, error)) return Usage(error);
-            simOptions.faults.push_back(fault);
+            if (sim::ApplySimOption(name, FromNativeBytes(text), simOptions, simError) !=
+                sim::SimOptionResult::Applied)
+                return Usage(ToUtf8(simError));
         } else if (arg == "--unplug-after") {
             // The same NAME[#K] as a fault's, checked by the fault grammar.
             sim::Fault fault;

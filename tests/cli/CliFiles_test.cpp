@@ -10,16 +10,17 @@
 #include <vector>
 
 #include "app/VantrelCore.h"
-#include "cli/FileIo.h"
-#include "cli/FirmwareReport.h"
 #include "cli/Interruption.h"
-#include "cli/Json.h"
+#include "common/FileRead.h"
+#include "common/Json.h"
+#include "common/OutputFile.h"
 #include "configure/ControlFile.h"
 #include "link/NullHidPlatform.h"
 #include "tests/cli/RunCli.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/TempDir.h"
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
+#include "upgrade/FirmwareReport.h"
 #include "upgrade/FirmwareSealer.h"
 #include "upgrade/IntelHexWriter.h"
 
@@ -136,9 +137,9 @@ TEST_F(CliFilesTest, TheNameIsStoredInGbkAndComesBackThroughInspect) {
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(file->header)).substr(0, 24),
                   c.headerBytes);
         const CliRun inspect = RunCli({"inspect", "--json", Path(L"out.ctl")});
-        cli::Json json;
+        Json json;
         std::string error;
-        ASSERT_TRUE(cli::ParseJson(inspect.out, json, error)) << error;
+        ASSERT_TRUE(ParseJson(inspect.out, json, error)) << error;
         // The IC name is the first 16 bytes.
         std::string expected = c.name;
         if (expected.size() > 22) expected = "MAX-24-BYTES-NAM";
@@ -183,9 +184,9 @@ TEST_F(CliFilesTest, InspectJsonDescribesAPackedFile) {
     ASSERT_EQ(Pack(kFilesDescription).status, 0);
     const CliRun run = RunCli({"inspect", "--json", Path(L"out.ctl")});
     ASSERT_EQ(run.status, 0) << run.err;
-    cli::Json json;
+    Json json;
     std::string error;
-    ASSERT_TRUE(cli::ParseJson(run.out, json, error)) << error << run.out;
+    ASSERT_TRUE(ParseJson(run.out, json, error)) << error << run.out;
 
     auto number = [&](const char* name) {
         EXPECT_TRUE(json.contains(name) && json[name].is_number_unsigned()) << name;
@@ -222,9 +223,9 @@ TEST_F(CliFilesTest, InspectDescribesAFileThatFailsItsChecksInTheDialogsWords) {
     dir.Write(L"bad.ctl", bytes);
     const CliRun run = RunCli({"inspect", "--json", Path(L"bad.ctl")});
     EXPECT_EQ(run.status, 4);
-    cli::Json json;
+    Json json;
     std::string error;
-    ASSERT_TRUE(cli::ParseJson(run.out, json, error)) << error;
+    ASSERT_TRUE(ParseJson(run.out, json, error)) << error;
     EXPECT_FALSE(json["valid"].get<bool>());
     EXPECT_EQ(json["error"], "第二次校验错误！");
     EXPECT_EQ(json["ic_name"], "FILE-TEST");
@@ -274,7 +275,9 @@ TEST_F(CliFilesTest, AnInterruptionLeavesNoUnfinishedFileBehind) {
     const std::wstring kept = dir.Write(L"kept.ctl", std::string("whole"));
     cli::NoteUnfinishedFile(kept);
     cli::ForgetUnfinishedFile();
-    ASSERT_TRUE(cli::WriteWholeFile(dir.File(L"new.ctl"), {1, 2, 3}));
+    std::wstring problem;
+    ASSERT_TRUE(WriteOutputFile(dir.File(L"new.ctl"), {1, 2, 3}, {}, problem,
+                                cli::InterruptionFileHooks()));
     cli::RemoveUnfinishedFile();
     EXPECT_EQ(ReadWholeFile(kept).size(), 5u);
     EXPECT_EQ(ReadWholeFile(dir.File(L"new.ctl")).size(), 3u);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/Json.h"
 #include "cli/ResultOutput.h"
+#include "common/Json.h"
 #include "tests/cli/RunCli.h"
 #include "tests/support/TempDir.h"
 #include "upgrade/IntelHexWriter.h"
@@ -20,20 +20,20 @@ using namespace vantrel::test;
 namespace {
 
 // Checks the one object of `run`; returns it (null when there is none).
-cli::Json OneObject(const CliRun& run, int exit, const char* command, const std::string& text) {
+Json OneObject(const CliRun& run, int exit, const char* command, const std::string& text) {
     EXPECT_EQ(run.status, exit) << run.err;
     // One document: a second object after the first fails to parse.
     EXPECT_TRUE(!run.out.empty() && run.out.back() == '\n') << run.out;
-    cli::Json j;
+    Json j;
     std::string error;
-    EXPECT_TRUE(cli::ParseJson(run.out, j, error)) << error << ": " << run.out;
-    if (!j.is_object()) return cli::Json();
+    EXPECT_TRUE(ParseJson(run.out, j, error)) << error << ": " << run.out;
+    if (!j.is_object()) return Json();
     EXPECT_EQ(j.value("ok", true), exit == 0) << run.out;
     EXPECT_EQ(j.value("exit", -1), exit) << run.out;
-    EXPECT_EQ(j["command"], command ? cli::Json(command) : cli::Json()) << run.out;
+    EXPECT_EQ(j["command"], command ? Json(command) : Json()) << run.out;
     EXPECT_TRUE(j["texts"].is_array()) << run.out;
     bool said = text.empty();
-    for (const cli::Json& t : j["texts"]) {
+    for (const Json& t : j["texts"]) {
         said = said || t.value("text", std::string()).find(text) != std::string::npos;
     }
     EXPECT_TRUE(said) << "no text with '" << text << "': " << run.out;
@@ -109,7 +109,7 @@ TEST_F(CliJsonTest, AnInterruptedRunPrintsTheInterruptionsObjectAlone) {
     const std::string left =
         "the writer is left in its boot loader with its firmware programmed up to page 3 of "
         "136: run upgrade again";
-    const cli::Json j = OneObject(running.Wait(), 130, "upgrade", left);
+    const Json j = OneObject(running.Wait(), 130, "upgrade", left);
     EXPECT_EQ(j.value("interrupted", false), true);
     EXPECT_EQ(j.value("writer_left", std::string()), left);
 }

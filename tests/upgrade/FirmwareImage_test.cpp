@@ -16,7 +16,7 @@
 #include "tests/support/RecordingView.h"
 #include "tests/support/TempDir.h"
 #include "upgrade/FirmwareCheck.h"
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareSealer.h"
 #include "upgrade/IntelHexParser.h"
 #include "upgrade/IntelHexWriter.h"

@@ -9,7 +9,7 @@
 
 #include "upgrade/FirmwareCheck.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // "line 3: the record checksum does not match", "no end-of-file record ...".
 std::wstring ProblemLine(const FirmwareProblem& problem);
@@ -24,4 +24,4 @@ std::vector<std::wstring> NoteLines(const FirmwareCheck& check);
 // True when the bytes are Intel HEX text as it is, never enciphered.
 bool LooksLikePlainIntelHex(const std::vector<uint8_t>& file);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // A text from a file: control characters (C0, DEL, C1), line and paragraph
 // separators and bidirectional controls as \xNN or \uNNNN, and the backslash as
@@ -16,4 +16,4 @@ std::wstring ShownText(const std::wstring& text);
 // path is full of them), and the bytes of a Linux name that are not UTF-8 as \xNN.
 std::wstring ShownPath(const std::wstring& path);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,13 +1,13 @@
 // The JSON reader of the pack descriptions (what it adds to nlohmann-json: a
 // byte-order mark, duplicate names, nesting) and the text of the JSON output.
 
-#include "cli/Json.h"
+#include "common/Json.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using namespace vantrel::cli;
+using namespace vantrel;
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-// The firmware load in memory: a firmware file's bytes, deciphered under the
+// Decoding a firmware file in memory: its bytes, deciphered under the
 // firmware key, parsed into a zero-filled image and checked, in one call. Nothing
 // is written anywhere on the way.
 
@@ -21,12 +21,12 @@ constexpr size_t kMaxFirmwareFileSize = 16 * 1024 * 1024;
 // bytes still hold the previous block's ciphertext (zeros when there was none).
 std::string DecipherFirmware(const uint8_t* data, size_t size);
 
-struct FirmwareLoad {
+struct DecodedFirmware {
     std::vector<uint8_t> image;  // kFirmwareImageSize bytes, 0x00 where no record names one
     FirmwareCheck check;         // sound or not, the image is what the text says
 };
 
 // Deciphers, parses and checks the bytes of a firmware file.
-FirmwareLoad LoadFirmwareBytes(const uint8_t* data, size_t size);
+DecodedFirmware DecodeFirmwareBytes(const uint8_t* data, size_t size);
 
 }  // namespace vantrel

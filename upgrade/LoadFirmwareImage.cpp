@@ -8,8 +8,8 @@
 
 #include "app/VantrelCore.h"
 #include "common/FileRead.h"
+#include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareImage.h"
-#include "upgrade/FirmwareLoad.h"
 
 bool CVantrelCore::LoadFirmwareImage(const std::wstring& path, uint8_t* image) {
     m_bFirmwareRefused = FALSE;
@@ -19,7 +19,7 @@ bool CVantrelCore::LoadFirmwareImage(const std::wstring& path, uint8_t* image) {
         m_view.ShowMessage(L"源文件不能打开", L"Message", vantrel::kMbSystemModal);
         return false;
     }
-    const vantrel::FirmwareLoad load = vantrel::LoadFirmwareBytes(bytes.data(), bytes.size());
+    const vantrel::DecodedFirmware load = vantrel::DecodeFirmwareBytes(bytes.data(), bytes.size());
     if (!load.check.Sound() && !m_bSkipFirmwareCheck) {
         m_bFirmwareRefused = TRUE;
         m_view.SetPaneText(vantrel::kPaneError, L"固件文件无效!");

@@ -1,9 +1,9 @@
-#include "cli/Json.h"
+#include "common/Json.h"
 
 #include <set>
 #include <vector>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -89,4 +89,4 @@ std::string JsonText(const OrderedJson& value, bool oneLine) {
     return text + "\n";
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,4 +1,4 @@
-#include "cli/RunReport.h"
+#include "cli/TextRecorder.h"
 
 #include "common/Text.h"
 #include "common/Types.h"

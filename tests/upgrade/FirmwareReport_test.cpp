@@ -1,7 +1,7 @@
 // How the front end words the firmware check: each problem and note with its line,
 // the ones not kept counted, and plain Intel HEX told apart from a sealed file.
 
-#include "cli/FirmwareReport.h"
+#include "upgrade/FirmwareReport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include "upgrade/FirmwareSealer.h"
 
 using namespace vantrel;
-using namespace vantrel::cli;
 
 namespace {
 

@@ -3,7 +3,7 @@
 // that queues the job, and presence tracking for the device events that arrive
 // while the job runs. The worker thread runs the job exactly as in the dialog.
 
-#include "cli/Session.h"
+#include "cli/WriterCommands.h"
 
 #include <algorithm>
 #include <atomic>
@@ -20,27 +20,28 @@
 #include "cli/AccessHint.h"
 #include "cli/Console.h"
 #include "cli/ConsoleView.h"
-#include "cli/ControlFileReport.h"
 #include "cli/ExitStatus.h"
-#include "cli/FileIo.h"
-#include "cli/FirmwareReport.h"
 #include "cli/Interruption.h"
 #include "cli/ResultOutput.h"
-#include "cli/RunReport.h"
-#include "cli/ShownText.h"
 #include "cli/StepNarrator.h"
+#include "cli/TextRecorder.h"
+#include "common/FileRead.h"
 #include "common/OutputFile.h"
+#include "common/ShownText.h"
 #include "common/Text.h"
+#include "configure/ControlFileReport.h"
 #include "link/ClaimingPlatform.h"
 #include "link/DeviceEvents.h"
 #include "link/OsBackend.h"
 #include "link/SelectingPlatform.h"
 #include "link/TracingPlatform.h"
 #include "link/WriterClaims.h"
+#include "sim/SimOptionReader.h"
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
 #include "upgrade/BootLoaderCommands.h"
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
+#include "upgrade/FirmwareReport.h"
 
 namespace vantrel::cli {
 
@@ -124,36 +125,27 @@ bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& wri
             if (which == 0 || which == static_cast<int>(i) + 1) apply(writers[i]);
         }
     };
-    for (const std::string& text : options.simFaults) {
-        if (!SplitWriterPrefix(FromUtf8(text), options.simWriters, index, rest, error)) {
-            UsageProblem(error);
-            return false;
-        }
-        sim::Fault fault;
-        std::string faultError;
-        if (!sim::ParseFault(ToUtf8(rest), fault, faultError)) {
-            UsageProblem(FromUtf8(faultError));
-            return false;
-        }
-        each(index, [&](sim::SimOptions& sim) { sim.faults.push_back(fault); });
-    }
-    for (const std::wstring& text : options.simApromIn) {
+    // Faults and APROM images are read once, then given to their writers.
+    auto read = [&](const wchar_t* name, const std::wstring& text, sim::SimOptions& into) {
         if (!SplitWriterPrefix(text, options.simWriters, index, rest, error)) {
             UsageProblem(error);
             return false;
         }
-        std::vector<uint8_t> aprom;
-        std::wstring problem;
-        if (!ReadInputFile(rest, aprom, problem, sim::kApromSize)) {
-            UsageProblem(L"cannot read '" + ShownPath(rest) + L"': " + problem);
+        if (sim::ApplySimOption(name, rest, into, error) != sim::SimOptionResult::Applied) {
+            UsageProblem(error);
             return false;
         }
-        if (aprom.size() != sim::kApromSize) {
-            UsageProblem(L"'" + ShownPath(rest) + L"' holds " + std::to_wstring(aprom.size()) +
-                         L" bytes; an APROM image holds " + std::to_wstring(sim::kApromSize));
-            return false;
-        }
-        each(index, [&](sim::SimOptions& sim) { sim.aprom = aprom; });
+        return true;
+    };
+    for (const std::string& text : options.simFaults) {
+        sim::SimOptions read1;
+        if (!read(L"--sim-fault", FromUtf8(text), read1)) return false;
+        each(index, [&](sim::SimOptions& sim) { sim.faults.push_back(read1.faults.front()); });
+    }
+    for (const std::wstring& text : options.simApromIn) {
+        sim::SimOptions read1;
+        if (!read(L"--sim-aprom-in", text, read1)) return false;
+        each(index, [&](sim::SimOptions& sim) { sim.aprom = read1.aprom; });
     }
     for (const std::wstring& text : options.simArriveAfter) {
         uint32_t ms = 0;
@@ -228,7 +220,7 @@ bool CheckOutputs(const Options& options, const std::vector<std::wstring>& input
 // What the upgrade's check noted that is no reason to refuse (data that is dropped
 // outside the image, records of no effect), for a file it accepts.
 void WarnAboutFirmware(const std::vector<uint8_t>& bytes, bool force) {
-    const FirmwareCheck check = LoadFirmwareBytes(bytes.data(), bytes.size()).check;
+    const FirmwareCheck check = DecodeFirmwareBytes(bytes.data(), bytes.size()).check;
     if (!check.Sound() && !force) return;  // the job refuses it and says why
     for (const std::wstring& line : NoteLines(check)) {
         StandardError().Write(L"vantrel-cli: warning: " + line + L"\n");
@@ -253,19 +245,6 @@ size_t DistinctWriters(const std::vector<AttachedWriter>& writers) {
 std::wstring WriterLine(const AttachedWriter& writer) {
     return std::wstring(WriterModeName(writer.mode)) + L"  " + ShownPath(writer.path) + L"  " +
            (writer.location.empty() ? L"-" : ShownPath(writer.location));
-}
-
-const char* CommandText(Command command) {
-    switch (command) {
-        case Command::Status:
-            return "status";
-        case Command::List:
-            return "list";
-        case Command::Configure:
-            return "configure";
-        default:
-            return "upgrade";
-    }
 }
 
 ViewSettings SettingsFor(const Options& options) {
@@ -473,12 +452,23 @@ int ClaimWriter(const Options& options, IClock& clock, WriterClaims& claims,
     return 0;
 }
 
+// The run of every writer command: the platform layers, the claim of the writer,
+// the session around the core, and what the run reports.
+int RunWriterCommand(const Options& options);
+
 }  // namespace
 
 InProcessClaimBackend& SimulatedWriterClaims() {
     static InProcessClaimBackend claims;
     return claims;
 }
+
+int RunStatus(const Options& options) { return RunWriterCommand(options); }
+int RunList(const Options& options) { return RunWriterCommand(options); }
+int RunConfigure(const Options& options) { return RunWriterCommand(options); }
+int RunUpgrade(const Options& options) { return RunWriterCommand(options); }
+
+namespace {
 
 int RunWriterCommand(const Options& options) {
     InstallInterruptHandlers();
@@ -554,7 +544,8 @@ int RunWriterCommand(const Options& options) {
     } else if (simClaimFolder != nullptr && *simClaimFolder != '\0') {
         systemClaims = MakeSystemClaimBackend(simClaimFolder);
     }
-    const std::string holder = DescribeHolder("vantrel-cli", CommandText(options.command));
+    const std::string commandName = ToUtf8(CommandName(options.command));
+    const std::string holder = DescribeHolder("vantrel-cli", commandName.c_str());
     WriterClaims claims(systemClaims ? *systemClaims : SimulatedWriterClaims(),
                         [&] { return holder; });
     IHidPlatform& unclaimed = *platform;
@@ -580,7 +571,7 @@ int RunWriterCommand(const Options& options) {
     OrderedJson result;
     result["ok"] = false;
     result["exit"] = 0;
-    result["command"] = CommandText(options.command);
+    result["command"] = commandName;
     if (needsFile) result["file"] = ToUtf8(ShownPath(options.file));
     std::vector<std::pair<const char*, std::wstring>> ownTexts;
     // A text of the front end's own, on standard error.
@@ -685,8 +676,8 @@ int RunWriterCommand(const Options& options) {
             std::wstring error;
             SplitWriterPrefix(text, options.simWriters, index, file, error);
             std::wstring problem;
-            if (!WriteWholeFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(), &problem,
-                                inputs)) {
+            if (!WriteOutputFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(), inputs,
+                                 problem, InterruptionFileHooks())) {
                 say(L"cannot write '" + ShownPath(file) + L"': " + problem);
                 if (status == kExitOk) status = kExitUsage;
             }
@@ -742,5 +733,7 @@ int RunWriterCommand(const Options& options) {
     }
     return status;
 }
+
+}  // namespace
 
 }  // namespace vantrel::cli

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/AttachedWriters.h"
-#include "cli/Json.h"
+#include "common/Json.h"
 #include "common/View.h"
 
 namespace vantrel::cli {

@@ -31,13 +31,13 @@
 
 #include <string>
 
-#include "cli/Json.h"
+#include "common/Json.h"
 #include "configure/ControlFileWriter.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // Fills `contents` from a parsed description; false with `error` naming the member.
 bool ReadPackDescription(const Json& description, ControlFileContents& contents,
                          std::string& error);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

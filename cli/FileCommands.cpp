@@ -1,28 +1,30 @@
 // inspect, pack and seal: the commands that work on files and never address a
 // writer.
 
-#include "cli/Commands.h"
+#include "cli/FileCommands.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/Console.h"
-#include "cli/ControlFileReport.h"
 #include "cli/ExitStatus.h"
-#include "cli/FileIo.h"
-#include "cli/FirmwareReport.h"
 #include "cli/Interruption.h"
-#include "cli/Json.h"
-#include "cli/PackDescription.h"
 #include "cli/ResultOutput.h"
-#include "cli/ShownText.h"
+#include "common/FileRead.h"
+#include "common/Json.h"
+#include "common/OutputFile.h"
+#include "common/ShownText.h"
 #include "common/Text.h"
 #include "configure/AnsiText.h"
 #include "configure/ControlFile.h"
+#include "configure/ControlFileReport.h"
 #include "configure/ControlFileWriter.h"
+#include "configure/IcRules.h"
+#include "configure/PackDescription.h"
 #include "upgrade/FirmwareCheck.h"
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
+#include "upgrade/FirmwareReport.h"
 #include "upgrade/FirmwareSealer.h"
 
 namespace vantrel::cli {
@@ -94,23 +96,29 @@ void PrintControlJson(const std::wstring& path, const ControlInspection& r, int 
     j["kind"] = "control";
     j["file"] = PathText(path);
     j["ic_name"] = r.headerRead ? OrderedJson(Utf8(r.icName)) : OrderedJson();
-    auto number = [&](const char* name, uint64_t value) {
-        j[name] = r.decoded ? OrderedJson(value) : OrderedJson();
-    };
-    j["ic_type"] = r.decoded ? OrderedJson(Utf8(IcTypeText(r.icType))) : OrderedJson();
-    number("program_words", r.programWords);
-    number("eeprom_count", r.eepromCount);
-    j["family_number"] = r.decoded ? OrderedJson(r.familyNumber) : OrderedJson();
-    number("command_family", r.commandFamily);
-    number("low_mask", r.lowMask);
-    number("high_shift", r.highShift);
-    number("high_mask", r.highMask);
-    number("family_tag", r.familyTag);
-    number("pack_flag", r.packFlag);
-    number("leve", r.leve);
-    j["asks_program_mode"] = r.decoded ? OrderedJson(r.asksProgramMode) : OrderedJson();
-    j["checksum_moe"] = r.decoded ? OrderedJson(Utf8(r.checksumMoe)) : OrderedJson();
-    j["checksum_memory"] = r.decoded ? OrderedJson(Utf8(r.checksumMemory)) : OrderedJson();
+    // The decoded values, or null for each when the file was refused.
+    if (const ConfigurationRecord* d = r.record.get()) {
+        j["ic_type"] = Utf8(IcTypeText(d->m_icDescriptor[9]));
+        j["program_words"] = d->m_nProgramWords;
+        j["eeprom_count"] = d->m_nEepromCount;
+        j["family_number"] = FamilyNumber(*d);
+        j["command_family"] = d->m_nCommandFamily;
+        j["low_mask"] = d->m_nLowMask;
+        j["high_shift"] = d->m_nHighShift;
+        j["high_mask"] = d->m_nHighMask;
+        j["family_tag"] = d->m_nFamilyTag;
+        j["pack_flag"] = d->m_nPackFlag;
+        j["leve"] = d->m_leve;
+        j["asks_program_mode"] = AsksProgramMode(d->m_icDescriptor[9]);
+        j["checksum_moe"] = Utf8(r.checksumMoe);
+        j["checksum_memory"] = Utf8(r.checksumMemory);
+    } else {
+        for (const char* name :
+             {"ic_type", "program_words", "eeprom_count", "family_number", "command_family",
+              "low_mask", "high_shift", "high_mask", "family_tag", "pack_flag", "leve",
+              "asks_program_mode", "checksum_moe", "checksum_memory"})
+            j[name] = nullptr;
+    }
     j["valid"] = r.valid;
     if (!r.valid) j["error"] = Utf8(r.error);
     j["texts"] = RefusalTexts(!r.valid, r.error);
@@ -124,16 +132,19 @@ void PrintControlText(const std::wstring& path, const ControlInspection& r) {
         Print(L"not valid: " + r.error);
         return;
     }
-    Print(L"IC type: " + ShownText(IcTypeText(r.icType)));
-    Print(L"program words: " + std::to_wstring(r.programWords));
-    Print(L"EEPROM entries: " + std::to_wstring(r.eepromCount));
-    Print(L"family number: " + std::to_wstring(r.familyNumber));
-    Print(L"command family: " + std::to_wstring(r.commandFamily));
-    Print(L"word packing: low mask " + Hex2(r.lowMask) + L", high shift " +
-          std::to_wstring(r.highShift) + L", high mask " + Hex2(r.highMask) + L", family tag " +
-          Hex2(r.familyTag) + L", pack flag " + std::to_wstring(r.packFlag));
-    Print(L"level byte: " + Hex2(r.leve));
-    Print(std::wstring(L"asks for the programming mode: ") + (r.asksProgramMode ? L"yes" : L"no"));
+    const ConfigurationRecord& d = *r.record;
+    Print(L"IC type: " + ShownText(IcTypeText(d.m_icDescriptor[9])));
+    Print(L"program words: " + std::to_wstring(d.m_nProgramWords));
+    Print(L"EEPROM entries: " + std::to_wstring(d.m_nEepromCount));
+    Print(L"family number: " + std::to_wstring(FamilyNumber(d)));
+    Print(L"command family: " + std::to_wstring(d.m_nCommandFamily));
+    Print(L"word packing: low mask " + Hex2(d.m_nLowMask) + L", high shift " +
+          std::to_wstring(d.m_nHighShift) + L", high mask " + Hex2(d.m_nHighMask) +
+          L", family tag " + Hex2(d.m_nFamilyTag) + L", pack flag " +
+          std::to_wstring(d.m_nPackFlag));
+    Print(L"level byte: " + Hex2(d.m_leve));
+    Print(std::wstring(L"asks for the programming mode: ") +
+          (AsksProgramMode(d.m_icDescriptor[9]) ? L"yes" : L"no"));
     Print(L"M+O+E：" + ShownText(r.checksumMoe));
     Print(L"MEMORY：" + ShownText(r.checksumMemory));
     Print(L"valid: yes");
@@ -153,7 +164,7 @@ struct FirmwareReport {
 FirmwareReport ReportFirmware(const std::vector<uint8_t>& bytes) {
     FirmwareReport r;
     r.plain = LooksLikePlainIntelHex(bytes);
-    r.verdict = LoadFirmwareBytes(bytes.data(), bytes.size()).check;
+    r.verdict = DecodeFirmwareBytes(bytes.data(), bytes.size()).check;
     if (r.plain) {
         r.described = CheckFirmwareText(std::string(bytes.begin(), bytes.end()));
         r.problems.push_back(
@@ -292,7 +303,7 @@ int RunPack(const Options& options) {
     }
     const std::vector<uint8_t> file = BuildControlFile(contents);
     std::wstring problem;
-    if (!WriteWholeFile(options.output, file, &problem, {options.file})) {
+    if (!WriteOutputFile(options.output, file, {options.file}, problem, InterruptionFileHooks())) {
         Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
         return kExitUsage;
     }
@@ -311,7 +322,7 @@ int RunSeal(const Options& options) {
     if (OutputRefused(options)) return kExitUsage;
     const std::vector<uint8_t> sealed = SealFirmware(std::string(bytes.begin(), bytes.end()));
     // Checked as the upgrade will read it: the sealed file, padding included.
-    const FirmwareCheck check = LoadFirmwareBytes(sealed.data(), sealed.size()).check;
+    const FirmwareCheck check = DecodeFirmwareBytes(sealed.data(), sealed.size()).check;
     const std::wstring shown = ShownPath(options.file);
     for (const std::wstring& problem : ProblemLines(check)) Problem(shown + L": " + problem);
     if (!check.Sound() && !options.force) {
@@ -324,7 +335,8 @@ int RunSeal(const Options& options) {
         StandardError().Write(L"warning: " + warning + L"\n");
     }
     std::wstring problem;
-    if (!WriteWholeFile(options.output, sealed, &problem, {options.file})) {
+    if (!WriteOutputFile(options.output, sealed, {options.file}, problem,
+                         InterruptionFileHooks())) {
         Problem(L"cannot write '" + ShownPath(options.output) + L"': " + problem);
         return kExitUsage;
     }

@@ -1,10 +1,10 @@
-#include "cli/ShownText.h"
+#include "common/ShownText.h"
 
 #include <cstdio>
 
 #include "common/Text.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -55,4 +55,4 @@ std::wstring ShownText(const std::wstring& text) { return Shown(text, true); }
 
 std::wstring ShownPath(const std::wstring& path) { return Shown(path, false); }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,4 +1,4 @@
-#include "upgrade/FirmwareLoad.h"
+#include "upgrade/FirmwareDecoding.h"
 
 #include <cstring>
 
@@ -26,8 +26,8 @@ std::string DecipherFirmware(const uint8_t* data, size_t size) {
     return text;
 }
 
-FirmwareLoad LoadFirmwareBytes(const uint8_t* data, size_t size) {
-    FirmwareLoad load;
+DecodedFirmware DecodeFirmwareBytes(const uint8_t* data, size_t size) {
+    DecodedFirmware load;
     load.image.assign(kFirmwareImageSize, 0);
     const std::string text = DecipherFirmware(data, size);
     IntelHexParser parser(load.image.data());

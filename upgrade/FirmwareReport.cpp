@@ -1,6 +1,6 @@
-#include "cli/FirmwareReport.h"
+#include "upgrade/FirmwareReport.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -66,4 +66,4 @@ bool LooksLikePlainIntelHex(const std::vector<uint8_t>& file) {
     return true;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,11 +1,11 @@
 #pragma once
-// JSON in vantrel-cli, through nlohmann-json: the reader of pack descriptions, with
+// JSON through nlohmann-json: the reader of pack descriptions, with
 // the refusals a description needs, and the writer of the JSON output.
 
 #include <nlohmann/json.hpp>
 #include <string>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // A parsed document.
 using Json = nlohmann::json;
@@ -26,4 +26,4 @@ bool ParseJson(const std::string& text, Json& value, std::string& error);
 // are escaped with quotes and backslashes, and a line end after the last brace.
 std::string JsonText(const OrderedJson& value, bool oneLine = false);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,4 +1,4 @@
-#include "cli/PackDescription.h"
+#include "configure/PackDescription.h"
 
 #include <cstring>
 #include <vector>
@@ -6,7 +6,7 @@
 #include "common/Text.h"
 #include "configure/AnsiText.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -311,4 +311,4 @@ bool ReadPackDescription(const Json& d, ControlFileContents& c, std::string& err
     return true;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
