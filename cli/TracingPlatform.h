@@ -48,6 +48,7 @@ public:
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override {
         return m_inner.InterfaceLocation(path, location);
     }
+    bool ForgetRememberedList() override { return m_inner.ForgetRememberedList(); }
     HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                uint32_t& transferred) override;
 

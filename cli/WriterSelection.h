@@ -48,6 +48,7 @@ public:
         return m_inner.Read(handle, report, length, timeoutMs, transferred);
     }
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override;
+    bool ForgetRememberedList() override { return m_inner.ForgetRememberedList(); }
 
 private:
     // Whether `path` is the one the selector names (by itself or by its node).

@@ -56,6 +56,7 @@ public:
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override {
         return m_inner.InterfaceLocation(path, location);
     }
+    bool ForgetRememberedList() override { return m_inner.ForgetRememberedList(); }
 
 private:
     HidHandle Open(const std::wstring& path, bool forRead);

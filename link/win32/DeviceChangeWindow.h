@@ -1,0 +1,54 @@
+#pragma once
+// Arrivals and removals of HID interfaces for a program without a window of its
+// own (the console tool): a message-only window, registered for the HID interface
+// class with RegisterDeviceNotificationW, runs its message loop on a thread of its
+// own. Each notification is queued for TakeChanges and bumps a device-change count
+// at once, on that thread, so that a layer remembering the interfaces knows of it
+// before the next Open.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/DeviceChangeCount.h"
+
+namespace vantrel::win32 {
+
+struct InterfaceChange {
+    uint32_t eventType;  // DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE
+    std::wstring name;   // the interface's device path, as the system names it
+};
+
+class DeviceChangeWindow {
+public:
+    // Returns once the window is registered for notifications, or has failed to be.
+    explicit DeviceChangeWindow(DeviceChangeCount& changes);
+    ~DeviceChangeWindow();
+    DeviceChangeWindow(const DeviceChangeWindow&) = delete;
+    DeviceChangeWindow& operator=(const DeviceChangeWindow&) = delete;
+
+    // Whether notifications arrive (false: the window or its registration failed).
+    bool IsListening() const { return m_listening; }
+    // The changes since the last call, oldest first.
+    std::vector<InterfaceChange> TakeChanges();
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+    void Run(HANDLE started);
+    void Notified(WPARAM eventType, const DEV_BROADCAST_HDR* header);
+
+    DeviceChangeCount& m_changes;
+    bool m_listening = false;
+    HWND m_window = nullptr;
+    DWORD m_threadId = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::vector<InterfaceChange> m_pending;
+};
+
+}  // namespace vantrel::win32
