@@ -1,8 +1,5 @@
 #include "link/win32/DeviceChangeWindow.h"
 
-// windows.h first: dbt.h relies on its types.
-#include <dbt.h>
-
 #include <cstddef>
 #include <cwchar>
 

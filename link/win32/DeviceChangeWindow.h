@@ -7,6 +7,8 @@
 // before the next Open.
 
 #include <windows.h>
+// windows.h first: dbt.h relies on its types.
+#include <dbt.h>
 
 #include <cstdint>
 #include <mutex>
