@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,8 @@ const Case kCases[] = {
      kB,
      1},
 };
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 class RememberingPlatformTest : public ::testing::TestWithParam<Case> {};
 
