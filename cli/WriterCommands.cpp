@@ -36,6 +36,7 @@
 #include "link/SelectingPlatform.h"
 #include "link/TracingPlatform.h"
 #include "link/WriterClaims.h"
+#include "protocol/WriterIdentity.h"
 #include "sim/SimOptionReader.h"
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
@@ -517,7 +518,14 @@ int RunWriterCommand(const Options& options) {
         bus = std::make_unique<sim::SimWriterBus>(*clock, simOptions);
         platform = &bus->Platform();
     } else {
-        os = MakeOsBackend();
+        // Open may reuse the last interface list while no device came or went: the
+        // tool opens the link for every command, and a full enumeration each time is
+        // most of an upgrade's time on Windows.
+        OsBackendPolicy policy;
+        policy.rememberInterfaces = true;
+        policy.freshVendorId = kBootLoaderVendorId;
+        policy.freshProductId = kBootLoaderProductId;
+        os = MakeOsBackend(policy);
         platform = &os->Platform();
     }
     // With --json, standard output holds the JSON object alone; the texts are

@@ -30,6 +30,7 @@ public:
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override {
         return m_inner.InterfaceLocation(path, location);
     }
+    bool ForgetRememberedList() override { return m_inner.ForgetRememberedList(); }
 
 protected:
     IHidPlatform& Inner() { return m_inner; }

@@ -27,6 +27,17 @@ bool CHidDevice::Open(uint32_t vendorId, uint32_t productId, uint32_t versionNum
     m_readHandle = kInvalidHidHandle;
     m_writeHandle = kInvalidHidHandle;
 
+    // A layer that remembers the interfaces may hand out a list that is out of date:
+    // when it finds no writer, the handles are let go and the search runs once more
+    // over a fresh enumeration.
+    do {
+        Close();
+        if (!FindAndOpen(vendorId, productId, versionNumber)) return false;
+    } while (m_isOpen == 0 && m_platform.ForgetRememberedList());
+    return m_isOpen != 0;
+}
+
+bool CHidDevice::FindAndOpen(uint32_t vendorId, uint32_t productId, uint32_t versionNumber) {
     std::vector<std::wstring> paths;
     if (!m_platform.EnumerateInterfaces(paths)) return false;
 
@@ -46,7 +57,7 @@ bool CHidDevice::Open(uint32_t vendorId, uint32_t productId, uint32_t versionNum
             (m_readHandle != kInvalidHidHandle && m_writeHandle != kInvalidHidHandle) ? 1 : 0;
         break;
     }
-    return m_isOpen != 0;
+    return true;
 }
 
 void CHidDevice::Close() {

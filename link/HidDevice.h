@@ -34,5 +34,9 @@ public:
     uint8_t m_report[kReportSize];
 
 private:
+    // One search over the interfaces that the platform lists; false when it could
+    // not list them.
+    bool FindAndOpen(uint32_t vendorId, uint32_t productId, uint32_t versionNumber);
+
     vantrel::IHidPlatform& m_platform;
 };

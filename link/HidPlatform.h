@@ -60,6 +60,11 @@ public:
         location.clear();
         return false;
     }
+    // Called by CHidDevice::Open when the interfaces that EnumerateInterfaces gave
+    // did not yield an open writer. A layer that handed out a remembered list forgets
+    // it and answers true, so that Open enumerates afresh at once; the backends of
+    // the system answer false (they always enumerate) and Open ends as it did.
+    virtual bool ForgetRememberedList() { return false; }
 };
 
 }  // namespace vantrel

@@ -1,9 +1,9 @@
 #pragma once
 // The operating system's HID backend and the source of its device notifications:
-// hidraw with a udev monitor on Linux (link/hidraw); SetupAPI/HID with a look at
-// the interfaces present every few hundred milliseconds on Windows (link/win32),
-// for a program without a window to receive WM_DEVICECHANGE. The build compiles
-// the backend folder of its system, which defines MakeOsBackend.
+// hidraw with a udev monitor on Linux (link/hidraw); SetupAPI/HID on Windows
+// (link/win32), with a message-only window of its own for a program that has no
+// window to receive WM_DEVICECHANGE. The build compiles the backend folder of its
+// system, which defines MakeOsBackend.
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +25,18 @@ struct UnopenableNode {
     int error = 0;  // errno of the failed open
 };
 
+// What a front end asks of its backend beyond the system's calls.
+struct OsBackendPolicy {
+    // Open reuses the interface list of its last enumeration while no device came or
+    // went (RememberingPlatform), where the backend has notifications to tell it so.
+    // The command-line tool asks for it; the dialog keeps a full enumeration per Open.
+    bool rememberInterfaces = false;
+    // The family whose interfaces are asked for their attributes on every Open (the
+    // writer's vendor and product id: its version changes on the same path).
+    uint16_t freshVendorId = 0;
+    uint16_t freshProductId = 0;
+};
+
 class OsBackend {
 public:
     virtual ~OsBackend() = default;
@@ -43,6 +55,6 @@ public:
     }
 };
 
-std::unique_ptr<OsBackend> MakeOsBackend();
+std::unique_ptr<OsBackend> MakeOsBackend(const OsBackendPolicy& policy = OsBackendPolicy());
 
 }  // namespace vantrel

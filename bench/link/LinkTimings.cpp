@@ -8,7 +8,10 @@
 // The parts of an Open are timed too: the list of interfaces alone, and the
 // attribute query of the writer's interface alone; and an Open through the CLI's
 // selecting layer (link/) with the writer chosen by its path (`open_selected`), whose
-// ratio to `open` is that layer's cost.
+// ratio to `open` is that layer's cost. `open_remembered` is an Open through the
+// layer that reuses the last interface list while no device change was seen (the
+// console tool's), with nothing changing; `open_after_change` the same layer's Open
+// right after a change was reported, which enumerates again.
 //
 // Usage: vantrel_link_timings [--simulate] [--count N] [--no-restart]
 // Prints one line per measure: "NAME mean_ms min_ms max_ms count".
@@ -25,8 +28,10 @@
 #include <vector>
 
 #include "common/Clock.h"
+#include "link/DeviceChangeCount.h"
 #include "link/HidDevice.h"
 #include "link/OsBackend.h"
+#include "link/RememberingPlatform.h"
 #include "link/SelectingPlatform.h"
 #include "protocol/WriterIdentity.h"
 #include "sim/SimWriter.h"
@@ -130,6 +135,7 @@ int main(int argc, char** argv) {
     CHidDevice device(*platform);
 
     Measure open{"open"}, openSelected{"open_selected"}, write{"write"}, read{"read"};
+    Measure openRemembered{"open_remembered"}, openAfterChange{"open_after_change"};
     Measure enumerate{"enumerate"}, query{"query_attributes"};
     Measure toBoot{"restart_to_boot_loader"}, toApplication{"restart_to_application"};
     bool ok = true;
@@ -150,6 +156,27 @@ int main(int argc, char** argv) {
             ok = selected.Open(kBootLoaderVendorId, kBootLoaderProductId, kApplication);
             openSelected.ms.push_back(MsSince(start));
             selected.Close();
+        }
+    }
+    {
+        vantrel::DeviceChangeCount changes;
+        vantrel::RememberingPlatform remembering(*platform, changes, kBootLoaderVendorId,
+                                                 kBootLoaderProductId);
+        CHidDevice remembered(remembering);
+        ok = ok && remembered.Open(kBootLoaderVendorId, kBootLoaderProductId, kApplication);
+        remembered.Close();
+        for (int i = 0; i < count && ok; ++i) {
+            const auto start = Clock::now();
+            ok = remembered.Open(kBootLoaderVendorId, kBootLoaderProductId, kApplication);
+            openRemembered.ms.push_back(MsSince(start));
+            remembered.Close();
+        }
+        for (int i = 0; i < count && ok; ++i) {
+            changes.Bump();
+            const auto start = Clock::now();
+            ok = remembered.Open(kBootLoaderVendorId, kBootLoaderProductId, kApplication);
+            openAfterChange.ms.push_back(MsSince(start));
+            remembered.Close();
         }
     }
     for (int i = 0; i < count && ok; ++i) {
@@ -186,8 +213,8 @@ int main(int argc, char** argv) {
                      kApplication,
                      toApplication);  // SystemReset
     }
-    for (const Measure* measure :
-         {&open, &openSelected, &enumerate, &query, &write, &read, &toBoot, &toApplication})
+    for (const Measure* measure : {&open, &openSelected, &openRemembered, &openAfterChange,
+                                   &enumerate, &query, &write, &read, &toBoot, &toApplication})
         measure->Print();
     if (!ok) std::fprintf(stderr, "vantrel_link_timings: the writer did not answer or come back\n");
     return ok ? 0 : 1;

@@ -36,6 +36,11 @@ private:
 
 }  // namespace
 
-std::unique_ptr<OsBackend> MakeOsBackend() { return std::make_unique<HidrawBackend>(); }
+// Open on hidraw keeps a full enumeration: the node cache already makes it cheap (see
+// docs/DECISIONS.md), so the policy's rememberInterfaces changes nothing here.
+std::unique_ptr<OsBackend> MakeOsBackend(const OsBackendPolicy& policy) {
+    (void)policy;
+    return std::make_unique<HidrawBackend>();
+}
 
 }  // namespace vantrel

@@ -77,6 +77,11 @@ std::vector<std::wstring> FakeHidPlatform::OpenPaths() {
     return paths;
 }
 
+int FakeHidPlatform::QueryCount() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_queries;
+}
+
 int FakeHidPlatform::EnumerationCount() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_enumerations;
@@ -104,6 +109,7 @@ bool FakeHidPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) {
 
 bool FakeHidPlatform::QueryAttributes(const std::wstring& path, HidAttributes& attributes) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_queries;
     const FakeInterface* entry = Find(path);
     if (entry == nullptr || entry->queryFails) return false;
     attributes = entry->attributes;

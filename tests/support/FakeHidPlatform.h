@@ -67,6 +67,7 @@ public:
     int OpenHandleCount();
     std::vector<std::wstring> OpenPaths();  // paths of the open handles
     int EnumerationCount();
+    int QueryCount();  // QueryAttributes calls
     // Faults of the caller: closes of handles that are not open, transfers on
     // handles that are not open or of the wrong direction.
     std::vector<std::string> Anomalies();
@@ -104,6 +105,7 @@ private:
     int m_readCalls = 0;
     int m_writeCalls = 0;
     int m_enumerations = 0;
+    int m_queries = 0;
     HidHandle m_nextHandle = 100;
     std::map<HidHandle, OpenHandle> m_open;
     std::vector<std::string> m_anomalies;
