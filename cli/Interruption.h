@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-#include "cli/WireSteps.h"
+#include "protocol/WireDecoder.h"
 #include "common/OutputFile.h"
 
 namespace vantrel::cli {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/ConsoleView.h"
-#include "cli/WireSteps.h"
+#include "protocol/WireDecoder.h"
 #include "link/TracingPlatform.h"
 
 namespace vantrel::cli {
@@ -27,7 +27,7 @@ public:
 private:
     ConsoleView& m_view;
     std::mutex m_mutex;
-    WireSteps m_steps;
+    WireDecoder m_steps;
     std::string m_lastStep;
     bool m_levelQueried = false;
 };

@@ -1,6 +1,6 @@
 #include "configure/ApplicationRecovery.h"
 
-#include "configure/CommandWords.h"
+#include "protocol/ApplicationProtocol.h"
 
 namespace vantrel {
 

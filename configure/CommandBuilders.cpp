@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "configure/CommandWords.h"
+#include "protocol/ApplicationProtocol.h"
 
 namespace vantrel {
 

@@ -5,7 +5,7 @@
 
 #include "app/VantrelCore.h"
 #include "configure/CommandBuilders.h"
-#include "configure/CommandWords.h"
+#include "protocol/ApplicationProtocol.h"
 
 using namespace vantrel;
 

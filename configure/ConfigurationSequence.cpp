@@ -7,7 +7,7 @@
 
 #include "app/VantrelCore.h"
 #include "configure/CommandBuilders.h"
-#include "configure/CommandWords.h"
+#include "protocol/ApplicationProtocol.h"
 #include "configure/DecodeConfiguration.h"
 #include "configure/IcRules.h"
 

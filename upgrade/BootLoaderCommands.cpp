@@ -187,7 +187,7 @@ LdromRequest RequestLdrom(CVantrelCore& core) {
     {
         LinkTransaction guard(core);
         SetCommandHeader(core.m_commandRecord, core.m_nCommandFamily, kEnterLdromRequest,
-                         kEnterLdromCommandWord, 0);
+                         command_word::kEnterLdrom, 0);
         outcome = Transact(core, exchange);
     }
     switch (outcome) {

@@ -1,28 +1,16 @@
 #pragma once
-// The boot-loader command protocol: identity of the writer's boot loader, the
-// command family and command words of its commands, and the one application-mode
-// command that makes the writer restart into it.
+// The core's request that makes the writer restart into its boot loader, and the
+// boot-loader protocol that the upgrade's commands speak.
 
 #include <cstdint>
 
+#include "protocol/ApplicationProtocol.h"
+#include "protocol/BootLoaderProtocol.h"
 #include "protocol/WriterIdentity.h"
 
 class CVantrelCore;
 
 namespace vantrel {
-
-// Byte 0 of every command sent to the boot loader.
-constexpr uint8_t kBootLoaderFamily = 0x05;
-
-// Request kinds (byte 1) and command words (bytes 2-5, little-endian).
-constexpr uint8_t kEraseRequest = 1;
-constexpr uint8_t kProgramRequest = 3;
-constexpr uint8_t kChecksumRequest = 4;
-constexpr uint8_t kResetRequest = 1;
-constexpr uint8_t kEnterLdromRequest = 1;
-constexpr uint32_t kPageCommandWord = 0x00010001;
-constexpr uint32_t kResetCommandWord = 0x00010002;
-constexpr uint32_t kEnterLdromCommandWord = 0x0007000B;
 
 // Pause between a program command and its data reports, which gives the boot
 // loader time to get ready for the page.

@@ -9,7 +9,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr uint8_t kQueryRequest = 5;
 constexpr uint32_t kAnswerWaitMs = 500;
 
 }  // namespace

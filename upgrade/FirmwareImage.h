@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol/BootLoaderProtocol.h"
+
 namespace vantrel {
 
 constexpr uint32_t kFirmwareImageSize = 69632;  // 136 pages of 512 bytes
-constexpr uint32_t kPageSize = 512;
+constexpr uint32_t kPageSize = kApromPageSize;
 constexpr uint32_t kPageCount = 136;
 
 // The fixed key under which firmware files are enciphered.

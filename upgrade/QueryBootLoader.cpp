@@ -11,7 +11,6 @@ using namespace vantrel;
 
 namespace {
 
-constexpr uint8_t kQueryRequest = 5;
 constexpr uint32_t kQueryCommandWord = 0x00000000;
 constexpr uint16_t kQueryLength = 1;
 

@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
         ok = false;
     }
     if (ok && restart) {
-        ok = Restart(device, kApplication, 0x02, vantrel::kEnterLdromCommandWord, kBootLoader,
+        ok = Restart(device, kApplication, 0x02, vantrel::command_word::kEnterLdrom, kBootLoader,
                      toBoot) &&  // EnterLdrom
              Restart(device, kBootLoader, vantrel::kBootLoaderFamily, vantrel::kResetCommandWord,
                      kApplication,

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "configure/CommandWords.h"
+#include "protocol/ApplicationProtocol.h"
 
 using namespace vantrel;
 

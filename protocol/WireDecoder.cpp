@@ -1,10 +1,10 @@
-#include "cli/WireSteps.h"
+#include "protocol/WireDecoder.h"
 
-#include "configure/CommandWords.h"
-#include "upgrade/BootLoaderCommands.h"
-#include "upgrade/FirmwareImage.h"
+#include "protocol/ApplicationProtocol.h"
+#include "protocol/BootLoaderProtocol.h"
+#include "protocol/WriterIdentity.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -14,8 +14,6 @@ struct KnownCommand {
     uint32_t word;
     const char* name;
 };
-
-constexpr uint8_t kQueryRequest = 5;
 
 constexpr KnownCommand kKnown[] = {
     {false, kRequestControl, command_word::kQueryWriterLevel, "QueryWriterLevel"},
@@ -33,7 +31,7 @@ constexpr KnownCommand kKnown[] = {
     {false, kRequestParameter, command_word::kDownICName, "DownICName"},
     {false, kRequestParameter, command_word::kDownLeve, "DownLeve"},
     {false, kRequestControl, command_word::kDisConnectWriter, "DisConnectWriter"},
-    {false, kEnterLdromRequest, kEnterLdromCommandWord, "EnterLdrom"},
+    {false, kEnterLdromRequest, command_word::kEnterLdrom, "EnterLdrom"},
     {true, kEraseRequest, kPageCommandWord, "EraseApromPage"},
     {true, kProgramRequest, kPageCommandWord, "ProgramApromPage"},
     {true, kChecksumRequest, kPageCommandWord, "ReadApromChecksum"},
@@ -41,11 +39,9 @@ constexpr KnownCommand kKnown[] = {
     {true, kResetRequest, kResetCommandWord, "SystemReset"},
 };
 
-constexpr int kProgramDataReports = 8;
-
 }  // namespace
 
-WireCommand WireSteps::Decode(uint16_t version, const uint8_t* data, size_t count) {
+WireCommand WireDecoder::Decode(uint16_t version, const uint8_t* data, size_t count) {
     WireCommand command;
     if (m_pendingData > 0) {
         --m_pendingData;
@@ -67,7 +63,7 @@ WireCommand WireSteps::Decode(uint16_t version, const uint8_t* data, size_t coun
         const uint32_t address = static_cast<uint32_t>(data[8]) |
                                  static_cast<uint32_t>(data[9]) << 8 |
                                  static_cast<uint32_t>(data[10]) << 16;
-        command.page = static_cast<int>(address / kPageSize);
+        command.page = static_cast<int>(address / kApromPageSize);
     }
     if (command.boot && kind == kProgramRequest) {
         m_pendingData = kProgramDataReports;
@@ -81,14 +77,14 @@ WireCommand WireSteps::Decode(uint16_t version, const uint8_t* data, size_t coun
     return command;
 }
 
-void WireSteps::Reply(const uint8_t* data, size_t count) {
+void WireDecoder::Reply(const uint8_t* data, size_t count) {
     if (m_awaitingBulkReply && count > 1 && data[1] == kStatusRefused) m_pendingData = 0;
     m_awaitingBulkReply = false;
 }
 
-void WireSteps::Closed() {
+void WireDecoder::Closed() {
     m_pendingData = 0;
     m_awaitingBulkReply = false;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,6 +1,6 @@
 #pragma once
-// The command words of the writer's application and the fixed values of its
-// command and reply records.
+// The writer's application protocol: its command words, the request kinds, and the
+// fixed values of its command and reply records.
 //
 // Command record: byte 0 command family, byte 1 request kind, bytes 2-5 command
 // word (little-endian), bytes 6-7 length (little-endian), bytes 8-63 payload.
@@ -33,6 +33,8 @@ constexpr uint32_t kEnterLdrom = 0x0007000B;
 constexpr uint8_t kRequestControl = 1;    // no payload
 constexpr uint8_t kRequestParameter = 2;  // payload in the command record
 constexpr uint8_t kRequestBulkData = 3;   // data reports follow
+// The request kind of EnterLdrom (command_word::kEnterLdrom).
+constexpr uint8_t kEnterLdromRequest = 1;
 
 // Upper half of the command word (bytes 4-5) whose data reports travel unpacked.
 constexpr uint16_t kRawDataWordHigh = 0x8400;

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 struct WireCommand {
     const char* name = nullptr;  // nullptr for a data report
@@ -15,7 +15,7 @@ struct WireCommand {
     int page = -1;               // 0-135 for the three page commands
 };
 
-class WireSteps {
+class WireDecoder {
 public:
     // The command of a report of `count` data bytes (report id excluded) written
     // through an interface of HID version `version`.
@@ -31,4 +31,4 @@ private:
     bool m_awaitingBulkReply = false;
 };
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
