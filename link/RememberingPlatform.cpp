@@ -16,7 +16,7 @@ bool RememberingPlatform::EnumerateInterfaces(std::vector<std::wstring>& paths) 
     m_answers.clear();
     // The count is read before the enumeration: a change during it leaves the list
     // taken as out of date, and the next Open enumerates again.
-    if (!m_inner.EnumerateInterfaces(paths)) return false;
+    if (!Inner().EnumerateInterfaces(paths)) return false;
     m_paths = paths;
     m_listCount = count;
     m_haveList = true;
@@ -43,7 +43,7 @@ bool RememberingPlatform::QueryAttributes(const std::wstring& path, HidAttribute
     }
     lock.unlock();
     HidAttributes asked;
-    const bool answered = m_inner.QueryAttributes(path, asked);
+    const bool answered = Inner().QueryAttributes(path, asked);
     lock.lock();
     Pass& pass = m_passes[thread];
     if (pass.remembered && knownAnswered && !answered) {

@@ -24,15 +24,15 @@
 #include <vector>
 
 #include "link/DeviceChangeCount.h"
-#include "link/HidPlatform.h"
+#include "link/ForwardingPlatform.h"
 
 namespace vantrel {
 
-class RememberingPlatform : public IHidPlatform {
+class RememberingPlatform : public ForwardingPlatform {
 public:
     RememberingPlatform(IHidPlatform& inner, const DeviceChangeCount& changes,
                         uint16_t freshVendorId, uint16_t freshProductId)
-        : m_inner(inner),
+        : ForwardingPlatform(inner),
           m_changes(changes),
           m_freshVendorId(freshVendorId),
           m_freshProductId(freshProductId) {}
@@ -40,20 +40,6 @@ public:
     bool EnumerateInterfaces(std::vector<std::wstring>& paths) override;
     bool QueryAttributes(const std::wstring& path, HidAttributes& attributes) override;
     bool ForgetRememberedList() override;
-    HidHandle OpenForRead(const std::wstring& path) override { return m_inner.OpenForRead(path); }
-    HidHandle OpenForWrite(const std::wstring& path) override { return m_inner.OpenForWrite(path); }
-    void Close(HidHandle handle) override { m_inner.Close(handle); }
-    HidIo Write(HidHandle handle, const uint8_t* report, uint32_t length, uint32_t timeoutMs,
-                uint32_t& transferred) override {
-        return m_inner.Write(handle, report, length, timeoutMs, transferred);
-    }
-    HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
-               uint32_t& transferred) override {
-        return m_inner.Read(handle, report, length, timeoutMs, transferred);
-    }
-    bool InterfaceLocation(const std::wstring& path, std::wstring& location) override {
-        return m_inner.InterfaceLocation(path, location);
-    }
 
 private:
     struct Answer {
@@ -65,7 +51,6 @@ private:
         return attributes.vendorId == m_freshVendorId && attributes.productId == m_freshProductId;
     }
 
-    IHidPlatform& m_inner;
     const DeviceChangeCount& m_changes;
     const uint16_t m_freshVendorId;
     const uint16_t m_freshProductId;
