@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 
 namespace vantrel {
 // Handle of a running thread: the system's thread handle on Windows, an internal

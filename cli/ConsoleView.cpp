@@ -5,7 +5,7 @@
 
 #include "cli/Interruption.h"
 #include "common/ShownText.h"
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 
 namespace vantrel::cli {
 

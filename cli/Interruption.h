@@ -13,8 +13,8 @@
 #include <mutex>
 #include <string>
 
-#include "protocol/WireDecoder.h"
 #include "common/OutputFile.h"
+#include "protocol/WireDecoder.h"
 
 namespace vantrel::cli {
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "cli/ConsoleView.h"
-#include "protocol/WireDecoder.h"
 #include "link/TracingPlatform.h"
+#include "protocol/WireDecoder.h"
 
 namespace vantrel::cli {
 

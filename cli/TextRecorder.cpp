@@ -1,7 +1,7 @@
 #include "cli/TextRecorder.h"
 
 #include "common/Text.h"
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 
 namespace vantrel::cli {
 

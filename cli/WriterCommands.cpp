@@ -37,7 +37,7 @@
 #include "link/TracingPlatform.h"
 #include "link/WriterClaims.h"
 #include "protocol/WriterIdentity.h"
-#include "sim/SimOptionReader.h"
+#include "sim/SimBusOptions.h"
 #include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
 #include "upgrade/BootLoaderCommands.h"
@@ -89,96 +89,21 @@ void UsageProblem(const std::wstring& text) {
     StandardError().Write(L"vantrel-cli: " + text + L"\n");
 }
 
-// "sim-K:REST" names writer K (1 .. count) of the simulated bus; anything else
-// names none (`index` 0) and is REST as a whole.
-bool SplitWriterPrefix(const std::wstring& text, uint32_t count, int& index, std::wstring& rest,
-                       std::wstring& error) {
-    index = 0;
-    rest = text;
-    const size_t colon = text.find(L':');
-    if (text.rfind(L"sim-", 0) != 0 || colon == std::wstring::npos) return true;
-    uint32_t number = 0;
-    if (!ParseUint32(text.substr(4, colon - 4), number)) return true;
-    if (number < 1 || number > count) {
-        error = L"'" + text + L"' names writer sim-" + std::to_wstring(number) +
-                L", but the simulated bus holds sim-1 .. sim-" + std::to_wstring(count);
-        return false;
-    }
-    index = static_cast<int>(number);
-    rest = text.substr(colon + 1);
-    return true;
-}
-
 // Checks the arguments that the run depends on and fills the options of the
 // simulated writers; false (after saying why) when one cannot be used.
 bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& writers) {
-    writers.assign(options.simWriters, sim::SimOptions{});
-    for (sim::SimOptions& sim : writers) {
-        sim.startInBootLoader = options.simBoot;
-        sim.writerLevel = options.simLevel;
-    }
+    sim::SimBusArguments arguments;
+    arguments.writers = options.simWriters;
+    arguments.startInBootLoader = options.simBoot;
+    arguments.writerLevel = options.simLevel;
+    for (const std::string& text : options.simFaults) arguments.faults.push_back(FromUtf8(text));
+    arguments.apromIn = options.simApromIn;
+    arguments.arriveAfter = options.simArriveAfter;
+    arguments.apromOut = options.simApromOut;
     std::wstring error;
-    int index = 0;
-    std::wstring rest;
-    // Applies `apply` to writer `index`, or to every writer when it is 0.
-    auto each = [&](int which, auto apply) {
-        for (size_t i = 0; i < writers.size(); ++i) {
-            if (which == 0 || which == static_cast<int>(i) + 1) apply(writers[i]);
-        }
-    };
-    // Faults and APROM images are read once, then given to their writers.
-    auto read = [&](const wchar_t* name, const std::wstring& text, sim::SimOptions& into) {
-        if (!SplitWriterPrefix(text, options.simWriters, index, rest, error)) {
-            UsageProblem(error);
-            return false;
-        }
-        if (sim::ApplySimOption(name, rest, into, error) != sim::SimOptionResult::Applied) {
-            UsageProblem(error);
-            return false;
-        }
-        return true;
-    };
-    for (const std::string& text : options.simFaults) {
-        sim::SimOptions read1;
-        if (!read(L"--sim-fault", FromUtf8(text), read1)) return false;
-        each(index, [&](sim::SimOptions& sim) { sim.faults.push_back(read1.faults.front()); });
-    }
-    for (const std::wstring& text : options.simApromIn) {
-        sim::SimOptions read1;
-        if (!read(L"--sim-aprom-in", text, read1)) return false;
-        each(index, [&](sim::SimOptions& sim) { sim.aprom = read1.aprom; });
-    }
-    for (const std::wstring& text : options.simArriveAfter) {
-        uint32_t ms = 0;
-        if (!SplitWriterPrefix(text, options.simWriters, index, rest, error) ||
-            !ParseUint32(rest, ms) || ms == 0) {
-            UsageProblem(error.empty() ? L"--sim-arrive-after takes [sim-K:]MILLISECONDS (from 1), "
-                                         L"not '" +
-                                             text + L"'"
-                                       : error);
-            return false;
-        }
-        each(index, [&](sim::SimOptions& sim) {
-            sim.absent = true;
-            sim.arriveAfterMs = ms;
-        });
-    }
-    for (const std::wstring& text : options.simApromOut) {
-        if (!SplitWriterPrefix(text, options.simWriters, index, rest, error)) {
-            UsageProblem(error);
-            return false;
-        }
-    }
-    return true;
-}
-
-// The file named by a [sim-K:]FILE argument (checked by PrepareSimOptions).
-std::wstring FileOfWriterArgument(const std::wstring& text, uint32_t count) {
-    int index = 0;
-    std::wstring file;
-    std::wstring error;
-    SplitWriterPrefix(text, count, index, file, error);
-    return file;
+    if (sim::ReadSimBusOptions(arguments, writers, error)) return true;
+    UsageProblem(error);
+    return false;
 }
 
 // The files the run reads: no output may be one of them.
@@ -186,7 +111,7 @@ std::vector<std::wstring> RunInputs(const Options& options, bool needsFile) {
     std::vector<std::wstring> inputs;
     if (needsFile) inputs.push_back(options.file);
     for (const std::wstring& text : options.simApromIn) {
-        inputs.push_back(FileOfWriterArgument(text, options.simWriters));
+        inputs.push_back(sim::FileOfWriterArgument(text, options.simWriters));
     }
     return inputs;
 }
@@ -206,7 +131,7 @@ bool CheckOutputs(const Options& options, const std::vector<std::wstring>& input
     std::vector<std::wstring> kept = inputs;
     if (!options.trace.empty()) kept.push_back(options.trace);
     for (const std::wstring& text : options.simApromOut) {
-        const std::wstring file = FileOfWriterArgument(text, options.simWriters);
+        const std::wstring file = sim::FileOfWriterArgument(text, options.simWriters);
         refusals.push_back(file == options.trace
                                ? L"cannot write '" + ShownPath(file) + L"': it is the trace file"
                                : OutputRefusal(file, kept));
@@ -682,7 +607,7 @@ int RunWriterCommand(const Options& options) {
             int index = 0;
             std::wstring file;
             std::wstring error;
-            SplitWriterPrefix(text, options.simWriters, index, file, error);
+            sim::SplitWriterPrefix(text, options.simWriters, index, file, error);
             std::wstring problem;
             if (!WriteOutputFile(file, bus->Writer(index == 0 ? usedIndex : index).Aprom(), inputs,
                                  problem, InterruptionFileHooks())) {

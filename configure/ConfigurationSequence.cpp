@@ -7,9 +7,9 @@
 
 #include "app/VantrelCore.h"
 #include "configure/CommandBuilders.h"
-#include "protocol/ApplicationProtocol.h"
 #include "configure/DecodeConfiguration.h"
 #include "configure/IcRules.h"
+#include "protocol/ApplicationProtocol.h"
 
 using namespace vantrel;
 

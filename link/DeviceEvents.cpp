@@ -1,6 +1,6 @@
 #include "link/DeviceEvents.h"
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 
 namespace vantrel {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwctype>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 #include "sim/SimTrace.h"
 #include "sim/SimWriterState.h"
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 #include "link/hidraw/HidrawEventMerge.h"
 #include "link/hidraw/HidrawNames.h"
 

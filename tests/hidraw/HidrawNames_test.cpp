@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 #include "link/hidraw/HidrawMonitor.h"
 
 using namespace vantrel;

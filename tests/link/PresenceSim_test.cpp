@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 #include "tests/support/SimHarness.h"
 
 using namespace vantrel;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 #include "tests/sim/SimTestLink.h"
 
 using namespace vantrel;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 #include "tests/support/ControlFileBuilder.h"
 #include "tests/support/SimHarness.h"
 #include "tests/support/TempDir.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Types.h"
+#include "common/WindowSystem.h"
 
 using namespace vantrel;
 using namespace vantrel::sim;

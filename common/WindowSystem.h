@@ -1,6 +1,6 @@
 #pragma once
-// Basic types shared by every layer: the 32-bit BOOL of the dialog's flags and the
-// window-system constants that the portable core passes through its view.
+// The window system as the portable core knows it: the 32-bit BOOL of the dialog's
+// flags and the window-system constants that it passes through its view.
 
 #include <cstdint>
 
