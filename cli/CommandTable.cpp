@@ -8,7 +8,7 @@ namespace vantrel::cli {
 
 namespace {
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {Command::Status, L"status", false, true, false, L"status",
      L"detect the writer; print the connection text\n"
      L"(\"writer connect\", \"boot connect\" or\n\"writer unconnect\")",
@@ -92,7 +92,7 @@ using G = const Options&;
 
 constexpr bool kSim = true;
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {L"--mode", 0, true, false, CommandBit(Command::Configure), L"--mode six|five",
      L"answer to the programming-mode question; without it\n"
      L"a terminal is asked, and a non-interactive run\n"
@@ -259,28 +259,28 @@ const OptionSpec kOptions[] = {
 
 const std::wstring kFlagValue;
 
-std::span<const CommandSpec> CommandTable() { return kCommands; }
-std::span<const OptionSpec> OptionTable() { return kOptions; }
+std::span<const CommandEntry> CommandTable() { return kCommands; }
+std::span<const OptionEntry> OptionTable() { return kOptions; }
 
-const CommandSpec* FindCommand(Command command) {
-    for (const CommandSpec& entry : kCommands) {
+const CommandEntry* FindCommand(Command command) {
+    for (const CommandEntry& entry : kCommands) {
         if (entry.command == command) return &entry;
     }
     return nullptr;
 }
 
-const CommandSpec* FindCommand(const std::wstring& name) {
-    for (const CommandSpec& entry : kCommands) {
+const CommandEntry* FindCommand(const std::wstring& name) {
+    for (const CommandEntry& entry : kCommands) {
         if (name == entry.name) return &entry;
     }
     return nullptr;
 }
 
-bool OptionApplies(const OptionSpec& option, Command command) {
+bool OptionApplies(const OptionEntry& option, Command command) {
     if (command == Command::None || command == Command::Help) return false;
     if (option.commands & kEveryCommand) return true;
-    const CommandSpec* spec = FindCommand(command);
-    if ((option.commands & kWriterCommands) && spec != nullptr && spec->drivesWriter) return true;
+    const CommandEntry* entry = FindCommand(command);
+    if ((option.commands & kWriterCommands) && entry != nullptr && entry->drivesWriter) return true;
     return (option.commands & CommandBit(command)) != 0;
 }
 

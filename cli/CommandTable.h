@@ -11,7 +11,7 @@
 
 namespace vantrel::cli {
 
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     const wchar_t* name;                 // as typed
     bool takesFile;                      // FILE, DESCRIPTION or PLAIN
@@ -28,7 +28,7 @@ constexpr unsigned kWriterCommands = 1u << 30;  // every command that drives a w
 constexpr unsigned kEveryCommand = 1u << 31;
 constexpr unsigned CommandBit(Command command) { return 1u << static_cast<unsigned>(command); }
 
-struct OptionSpec {
+struct OptionEntry {
     const wchar_t* name;  // the long name, "--" included
     wchar_t shortName;    // 0 when there is none
     bool takesValue;
@@ -51,14 +51,14 @@ struct OptionSpec {
 // --wait, tells a flag by this object).
 extern const std::wstring kFlagValue;
 
-std::span<const CommandSpec> CommandTable();
-std::span<const OptionSpec> OptionTable();
+std::span<const CommandEntry> CommandTable();
+std::span<const OptionEntry> OptionTable();
 
 // nullptr when there is none.
-const CommandSpec* FindCommand(Command command);
-const CommandSpec* FindCommand(const std::wstring& name);
+const CommandEntry* FindCommand(Command command);
+const CommandEntry* FindCommand(const std::wstring& name);
 
 // Whether `option` goes with `command`.
-bool OptionApplies(const OptionSpec& option, Command command);
+bool OptionApplies(const OptionEntry& option, Command command);
 
 }  // namespace vantrel::cli

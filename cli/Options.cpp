@@ -8,15 +8,15 @@ namespace vantrel::cli {
 
 namespace {
 
-const OptionSpec* FindLong(const std::wstring& name) {
-    for (const OptionSpec& entry : OptionTable()) {
+const OptionEntry* FindLong(const std::wstring& name) {
+    for (const OptionEntry& entry : OptionTable()) {
         if (name == entry.name) return &entry;
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(wchar_t c) {
-    for (const OptionSpec& entry : OptionTable()) {
+const OptionEntry* FindShort(wchar_t c) {
+    for (const OptionEntry& entry : OptionTable()) {
         if (entry.shortName != 0 && entry.shortName == c) return &entry;
     }
     return nullptr;
@@ -31,21 +31,21 @@ std::wstring WithSuggestion(std::wstring error, const std::wstring& typed,
 
 std::wstring UnknownCommand(const std::wstring& name) {
     std::vector<std::wstring> names;
-    for (const CommandSpec& entry : CommandTable()) names.emplace_back(entry.name);
+    for (const CommandEntry& entry : CommandTable()) names.emplace_back(entry.name);
     return WithSuggestion(L"unknown command '" + name + L"'", name, names);
 }
 
 std::wstring UnknownOption(const std::wstring& arg) {
     std::vector<std::wstring> names;
-    for (const OptionSpec& entry : OptionTable()) names.emplace_back(entry.name);
+    for (const OptionEntry& entry : OptionTable()) names.emplace_back(entry.name);
     const std::wstring name = arg.substr(0, arg.find(L'='));
     return WithSuggestion(L"unknown option '" + arg + L"'", name, names);
 }
 
 // "status, list, configure and upgrade": the commands an option goes with.
-std::wstring CommandList(const OptionSpec& option) {
+std::wstring CommandList(const OptionEntry& option) {
     std::vector<std::wstring> names;
-    for (const CommandSpec& command : CommandTable()) {
+    for (const CommandEntry& command : CommandTable()) {
         if (OptionApplies(option, command.command)) names.emplace_back(command.name);
     }
     std::wstring list;
@@ -59,13 +59,13 @@ std::wstring CommandList(const OptionSpec& option) {
 // Which options make sense for which command; a misplaced option is a usage error
 // rather than something silently ignored.
 bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& error) {
-    const CommandSpec& command = *FindCommand(o.command);
+    const CommandEntry& command = *FindCommand(o.command);
     if (verbose && quiet) {
         error = L"-v and -q exclude each other";
         return false;
     }
     bool anySim = false;
-    for (const OptionSpec& option : OptionTable()) {
+    for (const OptionEntry& option : OptionTable()) {
         if (option.given == nullptr || !option.given(o)) continue;
         anySim = anySim || option.needsSimulate;
         if (option.needsSimulate || OptionApplies(option, o.command)) continue;
@@ -88,7 +88,7 @@ bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& 
 }
 
 // Sets an option with a value; a value may not be empty.
-bool ApplyValue(const OptionSpec& option, const std::wstring& value, Options& options,
+bool ApplyValue(const OptionEntry& option, const std::wstring& value, Options& options,
                 std::wstring& error) {
     if (!option.apply(value, options, error)) return false;
     if (value.empty()) {
@@ -126,7 +126,7 @@ public:
     bool sawQuiet = false;
 
 private:
-    bool Flag(const OptionSpec& entry) {
+    bool Flag(const OptionEntry& entry) {
         std::wstring unused;
         entry.apply(kFlagValue, m_options, unused);
         sawVerbose = sawVerbose || m_options.verbosity == Verbosity::Verbose;
@@ -148,7 +148,7 @@ private:
     bool Long(const std::wstring& arg, std::wstring& error) {
         const size_t eq = arg.find(L'=');
         const std::wstring name = arg.substr(0, eq);
-        const OptionSpec* entry = FindLong(name);
+        const OptionEntry* entry = FindLong(name);
         if (entry == nullptr) {
             error = UnknownOption(arg);
             return false;
@@ -175,7 +175,7 @@ private:
     // -x, -xVALUE, -x VALUE, and flags together (-vV).
     bool Short(const std::wstring& arg, std::wstring& error) {
         for (size_t i = 1; i < arg.size(); ++i) {
-            const OptionSpec* entry = FindShort(arg[i]);
+            const OptionEntry* entry = FindShort(arg[i]);
             if (entry == nullptr) {
                 error = i == 1 ? UnknownOption(arg)
                                : L"unknown option '-" + std::wstring(1, arg[i]) + L"' in '" + arg +
@@ -206,7 +206,7 @@ bool HelpTopic(const std::vector<std::wstring>& positional, Options& options, st
     size_t at = 0;
     if (!positional.empty() && positional[0] == L"help") at = 1;
     if (at >= positional.size()) return true;
-    const CommandSpec* found = FindCommand(positional[at]);
+    const CommandEntry* found = FindCommand(positional[at]);
     if (found == nullptr) {
         error = UnknownCommand(positional[at]);
         return false;
@@ -236,7 +236,7 @@ size_t EditDistance(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 const wchar_t* CommandName(Command command) {
-    const CommandSpec* entry = FindCommand(command);
+    const CommandEntry* entry = FindCommand(command);
     return entry != nullptr ? entry->name : L"";
 }
 
@@ -260,19 +260,19 @@ bool AsksForJson(const std::vector<std::wstring>& args, Command& command) {
     for (size_t at = 0; at < args.size(); ++at) {
         const std::wstring& arg = args[at];
         if (optionsEnded || arg.size() < 2 || arg[0] != L'-') {
-            const CommandSpec* found = FindCommand(arg);
+            const CommandEntry* found = FindCommand(arg);
             if (command == Command::None && found != nullptr) command = found->command;
         } else if (arg == L"--") {
             optionsEnded = true;
         } else if (arg[1] == L'-') {
             const size_t eq = arg.find(L'=');
-            const OptionSpec* entry = FindLong(arg.substr(0, eq));
+            const OptionEntry* entry = FindLong(arg.substr(0, eq));
             json = json || arg == L"--json";
             // A value written apart is the next argument, whatever it looks like.
             if (entry != nullptr && entry->takesValue && eq == std::wstring::npos) ++at;
         } else {
             for (size_t i = 1; i < arg.size(); ++i) {
-                const OptionSpec* entry = FindShort(arg[i]);
+                const OptionEntry* entry = FindShort(arg[i]);
                 if (entry == nullptr || !entry->takesValue) continue;
                 if (i + 1 == arg.size()) ++at;
                 break;
@@ -324,7 +324,7 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
         error = L"no command given";
         return false;
     }
-    const CommandSpec* found = FindCommand(positional[0]);
+    const CommandEntry* found = FindCommand(positional[0]);
     if (found == nullptr) {
         error = UnknownCommand(positional[0]);
         return false;

@@ -45,18 +45,18 @@ std::wstring UsageText() {
         L"Usage: vantrel-cli [OPTIONS] COMMAND [ARGS]\n\n"
         L"Configures a USB writer from control files and upgrades its firmware.\n\n"
         L"Commands:\n";
-    for (const CommandSpec& entry : CommandTable()) text += Entry(entry.synopsis, entry.summary);
+    for (const CommandEntry& entry : CommandTable()) text += Entry(entry.synopsis, entry.summary);
     text += L"\nOptions (before or after the command; also -oFILE, --opt=VALUE):\n";
-    for (const OptionSpec& option : OptionTable()) text += Entry(option.synopsis, option.help);
+    for (const OptionEntry& option : OptionTable()) text += Entry(option.synopsis, option.help);
     return text + L"\n" + kExitStatus;
 }
 
 std::wstring CommandHelp(Command command) {
-    const CommandSpec* entry = FindCommand(command);
+    const CommandEntry* entry = FindCommand(command);
     if (entry == nullptr || entry->run == nullptr) return UsageText();
     std::wstring text = L"Usage: vantrel-cli [OPTIONS] " + std::wstring(entry->synopsis) + L"\n\n" +
                         entry->detail + L"\n\nOptions:\n";
-    for (const OptionSpec& option : OptionTable()) {
+    for (const OptionEntry& option : OptionTable()) {
         if (OptionApplies(option, command)) text += Entry(option.synopsis, option.help);
     }
     return text + L"\n" + kExitStatus;

@@ -22,9 +22,9 @@ const std::map<std::wstring, std::wstring> kValues = {
 };
 
 TEST(CliCommandTable, AnOptionIsAcceptedExactlyWithTheCommandsItsEntryNames) {
-    for (const OptionSpec& option : OptionTable()) {
+    for (const OptionEntry& option : OptionTable()) {
         if (option.given == nullptr) continue;
-        for (const CommandSpec& command : CommandTable()) {
+        for (const CommandEntry& command : CommandTable()) {
             if (command.run == nullptr) continue;
             std::vector<std::wstring> args = {command.name};
             if (command.takesFile) args.push_back(L"f");
