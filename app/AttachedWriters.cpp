@@ -1,6 +1,9 @@
 #include "app/AttachedWriters.h"
 
+#include <algorithm>
+
 #include "app/VantrelCore.h"
+#include "common/ShownText.h"
 #include "common/SilentView.h"
 #include "link/SelectingPlatform.h"
 #include "protocol/WriterIdentity.h"
@@ -71,6 +74,19 @@ bool AwaitWriter(IHidPlatform& platform, IClock& clock, uint32_t timeoutMs) {
         if (clock.GetTickCount() - start >= timeoutMs) return false;
         clock.Sleep(kAwaitPollMs);
     }
+}
+
+size_t DistinctWriters(const std::vector<AttachedWriter>& writers) {
+    std::vector<std::wstring> seen;
+    for (const AttachedWriter& writer : writers) {
+        const std::wstring& key = writer.location.empty() ? writer.path : writer.location;
+        if (std::find(seen.begin(), seen.end(), key) == seen.end()) seen.push_back(key);
+    }
+    return seen.size();
+}
+
+std::wstring WriterPlace(const AttachedWriter& writer) {
+    return writer.location.empty() ? ShownPath(writer.path) : ShownPath(writer.location);
 }
 
 }  // namespace vantrel

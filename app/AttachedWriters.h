@@ -39,4 +39,12 @@ const wchar_t* WriterModeName(WriterMode mode);
 // 100 ms on `clock`, at most `timeoutMs`. false on time-out.
 bool AwaitWriter(IHidPlatform& platform, IClock& clock, uint32_t timeoutMs);
 
+// How many writers `writers` are: one per location, or per path where the backend
+// tells no location.
+size_t DistinctWriters(const std::vector<AttachedWriter>& writers);
+
+// Where the writer is, as texts name it: its location ("1-1"), or its interface path
+// where the backend tells no location.
+std::wstring WriterPlace(const AttachedWriter& writer);
+
 }  // namespace vantrel

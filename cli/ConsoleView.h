@@ -14,9 +14,9 @@
 #include <mutex>
 #include <string>
 
+#include "app/JobView.h"
 #include "cli/Console.h"
 #include "cli/Options.h"
-#include "common/View.h"
 
 namespace vantrel::cli {
 
@@ -34,7 +34,7 @@ struct ViewSettings {
     bool progressBar = false;
 };
 
-class ConsoleView : public IView {
+class ConsoleView : public IJobView {
 public:
     // `out` takes the lines, `err` the progress bar.
     ConsoleView(TextSink& out, TextSink& err, ViewSettings settings);
@@ -50,29 +50,29 @@ public:
 
     // A step begins: `name` as the protocol names it, `detail` a few words or empty.
     // -v prints it; the progress bar shows it as its label.
-    void StepStarted(const std::wstring& name, const std::wstring& detail);
+    void StepStarted(const std::wstring& name, const std::wstring& detail) override;
     // The bar's label while the step runs (a page count, ...); nothing is printed.
-    void SetLabel(const std::wstring& label);
+    void SetLabel(const std::wstring& label) override;
     // Redraws the bar when the elapsed time shown has changed (the main loop calls it).
-    void Tick();
+    void Tick() override;
     // Ends the job's output: the bar is taken away, and with -q the result that was
     // held back is printed.
-    void Finish();
+    void Finish() override;
     // Prints one line of the front end's own (at every verbosity but -q).
     void PrintLine(const std::wstring& text);
     // Prints one line of the front end's own in -v only.
     void PrintDetail(const std::wstring& text);
 
     // The last text of a pane (empty when none was set).
-    std::wstring LastPane(int pane);
+    std::wstring LastPane(int pane) override;
     // True when the core asked the programming-mode question.
-    bool ModeAsked() const { return m_modeAsked; }
+    bool ModeAsked() const override { return m_modeAsked; }
     // True once since the last call when the core asked for deferred device
     // notifications to be replayed.
-    bool TakeDeviceCheckRequest() { return m_deviceCheck.exchange(false); }
+    bool TakeDeviceCheckRequest() override { return m_deviceCheck.exchange(false); }
     // Called on the worker thread on every pass of the upgrade's wait for the boot
     // loader (the session uses it to let the user-interface loop take a turn).
-    void SetPumpHook(std::function<void()> hook) { m_pumpHook = std::move(hook); }
+    void SetPumpHook(std::function<void()> hook) override { m_pumpHook = std::move(hook); }
 
     // A text as one printed line: trailing line ends of a message text are dropped.
     static std::wstring AsLine(const std::wstring& text);

@@ -1,6 +1,8 @@
 #pragma once
 // The exit statuses of vantrel-cli, on which scripts rely.
 
+#include "app/JobRun.h"
+
 namespace vantrel::cli {
 
 constexpr int kExitOk = 0;
@@ -13,5 +15,21 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNoWriter = 3;
 // A file was refused by its own checks before the writer was touched.
 constexpr int kExitFileRefused = 4;
+
+// The one map from how a writer job ended to the class of the run's exit.
+constexpr int ExitClass(JobOutcome outcome) {
+    switch (outcome) {
+        case JobOutcome::Succeeded:
+            return kExitOk;
+        case JobOutcome::NoWriter:
+            return kExitNoWriter;
+        case JobOutcome::FileRefused:
+            return kExitFileRefused;
+        case JobOutcome::Failed:
+        case JobOutcome::NotBack:
+            break;
+    }
+    return kExitFailed;
+}
 
 }  // namespace vantrel::cli

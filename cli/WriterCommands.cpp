@@ -13,23 +13,20 @@
 #include <vector>
 
 #include "app/AttachedWriters.h"
-#include "app/DevicePass.h"
-#include "app/LoopTurns.h"
-#include "app/VantrelCore.h"
-#include "app/WriterRecovery.h"
+#include "app/JobClaim.h"
+#include "app/JobRun.h"
+#include "app/StepNarrator.h"
+#include "app/TextRecorder.h"
 #include "cli/AccessHint.h"
 #include "cli/Console.h"
 #include "cli/ConsoleView.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interruption.h"
 #include "cli/ResultOutput.h"
-#include "cli/StepNarrator.h"
-#include "cli/TextRecorder.h"
 #include "common/FileRead.h"
 #include "common/OutputFile.h"
 #include "common/ShownText.h"
 #include "common/Text.h"
-#include "configure/ControlFileReport.h"
 #include "link/ClaimingPlatform.h"
 #include "link/DeviceEvents.h"
 #include "link/OsBackend.h"
@@ -38,42 +35,13 @@
 #include "link/WriterClaims.h"
 #include "protocol/WriterIdentity.h"
 #include "sim/SimBusOptions.h"
-#include "sim/SimWriter.h"
 #include "sim/SimWriterBus.h"
-#include "upgrade/BootLoaderCommands.h"
 #include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareReport.h"
 
 namespace vantrel::cli {
 
 namespace {
-
-constexpr uint32_t kStopWaitMs = 5000;
-// After a successful upgrade the writer restarts into its application; the run
-// waits this long (on the session's clock) for it to come back, and fails when it
-// does not.
-constexpr uint32_t kReturnWaitMs = 5000;
-
-// A core whose jobs also tell the front end that they ended, and how.
-class CliCore : public CVantrelCore {
-public:
-    using CVantrelCore::CVantrelCore;
-
-    bool RunConfigurationJob() override { return Finish(CVantrelCore::RunConfigurationJob()); }
-    bool RunFirmwareUpgrade(const std::wstring& path) override {
-        return Finish(CVantrelCore::RunFirmwareUpgrade(path));
-    }
-
-    std::atomic<bool> jobEnded{false};
-    std::atomic<bool> jobSucceeded{false};
-
-private:
-    bool Finish(bool succeeded) {
-        jobSucceeded = succeeded;
-        jobEnded = true;
-        return succeeded;
-    }
-};
 
 class SimDeviceEvents : public IDeviceEventSource {
 public:
@@ -157,16 +125,6 @@ ConsoleStream& TextStream(const Options& options) {
     return options.json ? StandardError() : StandardOutput();
 }
 
-// One writer per location (or per path where the backend cannot tell).
-size_t DistinctWriters(const std::vector<AttachedWriter>& writers) {
-    std::vector<std::wstring> seen;
-    for (const AttachedWriter& writer : writers) {
-        const std::wstring& key = writer.location.empty() ? writer.path : writer.location;
-        if (std::find(seen.begin(), seen.end(), key) == seen.end()) seen.push_back(key);
-    }
-    return seen.size();
-}
-
 // "application <path> <location>", as list prints it.
 std::wstring WriterLine(const AttachedWriter& writer) {
     return std::wstring(WriterModeName(writer.mode)) + L"  " + ShownPath(writer.path) + L"  " +
@@ -184,129 +142,6 @@ ViewSettings SettingsFor(const Options& options) {
     return settings;
 }
 
-class WriterSession {
-public:
-    // `fileBytes`: the job's file as the front end read and checked it.
-    WriterSession(const Options& options, const std::vector<uint8_t>& fileBytes, IClock& clock,
-                  IHidPlatform& platform, IDeviceEventSource& events, ConsoleView& view)
-        : m_options(options),
-          m_fileBytes(fileBytes),
-          m_clock(clock),
-          m_events(events),
-          m_view(view),
-          m_recorder(m_view),
-          m_core(m_recorder, m_clock, platform) {
-        // The upgrade's wait for the boot loader pumps in a tight loop: one pass of
-        // the loop per millisecond is prompt enough and keeps the wait from flooding
-        // the system (under Wine, its server) with device-list requests.
-        m_view.SetPumpHook([this] {
-            m_turns.AwaitTurn();
-            m_clock.Sleep(1);
-        });
-        SetInterruptBoundary(&m_core.m_linkGate);
-    }
-
-    ~WriterSession() { Stop(); }
-
-    void Stop() {
-        m_core.StopWorker(kStopWaitMs);
-        SetInterruptBoundary(nullptr);
-        m_view.Finish();
-    }
-
-    // The dialog's start-up detection.
-    void Start() {
-        m_core.ResetStartupState();
-        m_core.DetectWriterAtStartup();
-    }
-
-    bool WriterFound() const { return m_core.m_bDevicePresent != FALSE; }
-    // Whether the writer was to get the programming mode (after the job).
-    bool SendsProgramMode() const { return m_core.m_bSendIoSet != 0; }
-    TextRecorder& Recorder() { return m_recorder; }
-    std::wstring Connection() { return m_view.LastPane(kPaneConnection); }
-
-    // Queues the job as the dialog's button would and runs the loop until it ends.
-    // The exit status: 0 success, 1 the job failed, or the writer did not come back
-    // after an upgrade, 3 the click was refused, 4 the firmware file was refused.
-    int RunJob() {
-        m_core.m_bWideOptionBlock = m_options.wideOptions ? 1 : 0;
-        m_core.m_bSkipFirmwareCheck = m_options.force ? TRUE : FALSE;
-        if (!m_core.StartWorker()) {
-            m_view.ShowMessage(L"启动工作线程错误", L"", kMbIconExclamation);
-            return kExitFailed;
-        }
-        m_core.SetFilePath(m_options.file);
-        m_core.PreloadFile(m_options.file, m_fileBytes);
-        bool queued;
-        if (m_options.command == Command::Configure) {
-            m_core.OnConfigureWriter();
-            queued = !m_core.m_bConfigIdle;
-        } else {
-            m_core.OnUpgradeFirmware();
-            queued = m_core.m_bUpgradeBusy != FALSE;
-        }
-        // A refused click has already said why: with a file given, only "USB未连接"
-        // refuses (no writer in the mode the job needs), which is the class of no writer.
-        if (!queued) return m_core.m_strFilePath.empty() ? kExitFailed : kExitNoWriter;
-
-        while (!m_core.jobEnded) {
-            Pass();
-            m_turns.Idle(std::chrono::milliseconds(1));
-        }
-        const bool succeeded = m_core.jobSucceeded;
-        if (m_options.command != Command::Upgrade || !succeeded) {
-            m_view.Finish();
-            if (succeeded) return kExitOk;
-            return m_core.m_bFirmwareRefused ? kExitFileRefused : kExitFailed;
-        }
-        const bool back = AwaitApplication();
-        m_view.Finish();
-        if (!back) {
-            UsageProblem(L"the writer did not come back as its application within " +
-                         std::to_wstring(kReturnWaitMs / 1000) + L" s after the reset");
-            return kExitFailed;
-        }
-        return kExitOk;
-    }
-
-private:
-    // One pass of the user-interface thread: the device notifications that arrived,
-    // then those that had to wait for a job's transaction.
-    void Pass() {
-        const std::vector<DeviceChange> changes = m_events.TakeEvents();
-        RunDevicePass(m_core, changes, m_view.TakeDeviceCheckRequest());
-        m_view.Tick();
-        m_turns.PassDone();
-    }
-
-    // After the reset the writer leaves the bus as its boot loader and comes back
-    // as its application; presence tracking shows both. True when it came back.
-    bool AwaitApplication() {
-        m_view.StepStarted(L"wait", L"for the writer to come back as its application");
-        const uint32_t start = m_clock.GetTickCount();
-        while (!BackAsApplication() && m_clock.GetTickCount() - start < kReturnWaitMs) {
-            Pass();
-            m_clock.Sleep(1);
-        }
-        Pass();
-        return BackAsApplication();
-    }
-
-    bool BackAsApplication() {
-        return m_view.LastPane(kPaneConnection) == L"writer connect" && !m_core.m_bBootMode;
-    }
-
-    const Options& m_options;
-    const std::vector<uint8_t>& m_fileBytes;
-    IClock& m_clock;
-    IDeviceEventSource& m_events;
-    LoopTurns m_turns;
-    ConsoleView& m_view;
-    TextRecorder m_recorder;
-    CliCore m_core;
-};
-
 // After a configuration run with --mode: the words for a mode that never reached
 // the writer (the writer's level or the IC type decides), or empty.
 std::wstring UnsentModeText(const Options& options, bool asked, bool sent) {
@@ -320,62 +155,6 @@ std::wstring UnsentModeText(const Options& options, bool asked, bool sent) {
     return L"--mode " + given +
            L" was not used: this IC type has no programming-mode question (the writer got mode "
            L"3)";
-}
-
-// "at 1-1" or the interface path where the backend tells no location.
-std::wstring WriterPlace(const AttachedWriter& writer) {
-    return writer.location.empty() ? ShownPath(writer.path) : ShownPath(writer.location);
-}
-
-// Takes the claim of the writer that the run is going to use, before it sends the
-// writer anything, and brings the writer back if the claim's last holder vanished
-// in the middle of a transfer. 0, or the exit status with which the run ends.
-int ClaimWriter(const Options& options, IClock& clock, WriterClaims& claims,
-                ClaimingPlatform& claiming, IHidPlatform& below, const AttachedWriter& writer,
-                const std::function<void(const std::wstring&)>& say) {
-    std::vector<std::wstring> keys = {claiming.KeyOf(writer.path)};
-    // An upgrade restarts the writer into its boot loader, where a writer of unknown
-    // location cannot be told from another one: that restart is claimed machine-wide.
-    if (options.command == Command::Upgrade && writer.location.empty() &&
-        writer.mode == WriterMode::Application) {
-        keys.push_back(ClaimKey(L"", L"", true));
-    }
-    const uint32_t start = clock.GetTickCount();
-    bool vanished = false;
-    for (const std::wstring& key : keys) {
-        std::string heldBy;
-        bool said = false;
-        bool left = false;
-        while (!claims.Hold(key, &heldBy, &left)) {
-            const std::wstring busy = L"the writer at " + WriterPlace(writer) + L" is busy: " +
-                                      ShownText(FromUtf8(heldBy));
-            if (!options.wait || clock.GetTickCount() - start >= options.waitSeconds * 1000) {
-                say(busy);
-                return kExitNoWriter;
-            }
-            if (!said) say(busy + L"; waiting");
-            said = true;
-            clock.Sleep(100);
-        }
-        vanished = vanished || left;
-    }
-    if (!vanished || writer.mode == WriterMode::Busy) return 0;
-    uint32_t fillers = 0;
-    const uint16_t version = static_cast<uint16_t>(
-        writer.mode == WriterMode::Application ? kApplicationVersion : kBootLoaderVersion);
-    const RecoveryOutcome outcome = RecoverWriter(below, writer.path, version, &fillers);
-    if (outcome == RecoveryOutcome::Recovered) {
-        say(L"the writer at " + WriterPlace(writer) +
-            L" was left in the middle of a transfer by a run that ended; " +
-            std::to_wstring(fillers) + L" filler report" + (fillers == 1 ? L"" : L"s") +
-            L" completed it");
-    } else if (!WriterUsable(outcome)) {
-        say(L"the writer at " + WriterPlace(writer) +
-            L" does not answer after an interrupted transfer: unplug it and plug it back in "
-            L"(a writer powered from USB restarts)");
-        return kExitNoWriter;
-    }
-    return 0;
 }
 
 // The run of every writer command: the platform layers, the claim of the writer,
@@ -458,7 +237,7 @@ int RunWriterCommand(const Options& options) {
     ConsoleView view(TextStream(options), StandardError(), SettingsFor(options));
     // Every report passes the narrator (the steps for -v, the bar and an
     // interruption) and, with --trace, the trace.
-    StepNarrator narrator(view);
+    StepNarrator narrator(view, NoteWriterCommand);
     TracingPlatform tracing(*platform, TraceIdentity, trace.get(), &narrator);
     platform = &tracing;
     // With --device the core sees the chosen writer alone.
@@ -553,10 +332,12 @@ int RunWriterCommand(const Options& options) {
     }
     bool claimRefused = false;
     if (!waitedOut && !refused && options.command != Command::List && !writers.empty()) {
-        const int claimStatus =
-            ClaimWriter(options, *clock, claims, claiming, unclaimed, writers.front(), say);
-        if (claimStatus != 0) {
-            status = claimStatus;
+        JobClaimRequest claim;
+        claim.upgrade = options.command == Command::Upgrade;
+        claim.wait = options.wait;
+        claim.waitSeconds = options.waitSeconds;
+        if (!ClaimWriterForJob(claim, *clock, claims, claiming, unclaimed, writers.front(), say)) {
+            status = kExitNoWriter;
             claimRefused = true;
             if (options.command == Command::Status) {
                 result["mode"] = OrderedJson();
@@ -564,24 +345,29 @@ int RunWriterCommand(const Options& options) {
             }
         }
     }
-    std::unique_ptr<WriterSession> session;
+    std::unique_ptr<JobRun> session;
     const size_t ownBefore = ownTexts.size();
     if (!waitedOut && !refused && !claimRefused && options.command != Command::List) {
-        session = std::make_unique<WriterSession>(options, fileBytes, *clock, *platform,
-                                                  deviceEvents, view);
+        session = std::make_unique<JobRun>(*clock, *platform, deviceEvents, view);
+        SetInterruptBoundary(&session->LinkGate());
         session->Start();
         const bool found = session->WriterFound();
         if (options.command == Command::Status) {
             status = found ? kExitOk : kExitNoWriter;
         } else {
-            status = session->RunJob();
-            if (status != kExitOk && !found) {
-                // The click was refused ("USB未连接").
-                status = kExitNoWriter;
-            } else if (status == kExitFailed && options.command == Command::Configure &&
-                       !InspectControlFile(fileBytes, options.wideOptions).valid) {
-                status = kExitFileRefused;
+            JobRequest request;
+            request.kind =
+                options.command == Command::Configure ? JobKind::Configure : JobKind::Upgrade;
+            request.file = options.file;
+            request.bytes = fileBytes;
+            request.wideOptions = options.wideOptions;
+            request.force = options.force;
+            const JobOutcome outcome = session->Run(request);
+            if (outcome == JobOutcome::NotBack) {
+                UsageProblem(L"the writer did not come back as its application within " +
+                             std::to_wstring(kApplicationReturnMs / 1000) + L" s after the reset");
             }
+            status = ExitClass(outcome);
         }
         if (options.command == Command::Configure && narrator.LevelQueried()) {
             const std::wstring unsent =
@@ -643,6 +429,7 @@ int RunWriterCommand(const Options& options) {
             }
         }
         session->Stop();  // the worker has ended: every text is in
+        SetInterruptBoundary(nullptr);
         sessionTexts = session->Recorder().Texts();
         session.reset();
     }

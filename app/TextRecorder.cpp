@@ -1,9 +1,9 @@
-#include "cli/TextRecorder.h"
+#include "app/TextRecorder.h"
 
 #include "common/Text.h"
 #include "common/WindowSystem.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 void TextRecorder::Add(const char* where, const std::wstring& text) {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -65,4 +65,4 @@ OrderedJson WriterJson(const AttachedWriter& writer) {
 
 std::string JsonLine(const OrderedJson& value) { return JsonText(value, true); }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,5 +1,5 @@
 #pragma once
-// The outcome of a writer command as one JSON object (--json): every text the run
+// The outcome of a writer job as one JSON object: every text the run
 // showed, in order and with where it was shown, recorded by a view that stands
 // between the core and the console, and the command's own fields.
 
@@ -11,7 +11,7 @@
 #include "common/Json.h"
 #include "common/View.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 class TextRecorder : public IView {
 public:
@@ -50,4 +50,4 @@ OrderedJson WriterJson(const AttachedWriter& writer);
 // One line of JSON (as JsonText, without indent) and a line end.
 std::string JsonLine(const OrderedJson& value);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

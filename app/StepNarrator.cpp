@@ -1,12 +1,11 @@
-#include "cli/StepNarrator.h"
+#include "app/StepNarrator.h"
 
 #include <cstring>
 
-#include "cli/Interruption.h"
 #include "common/Text.h"
 #include "upgrade/FirmwareImage.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -37,7 +36,7 @@ void StepNarrator::Writing(uint16_t version, const uint8_t* data, size_t count) 
     std::lock_guard<std::mutex> lock(m_mutex);
     const WireCommand command = m_steps.Decode(version, data, count);
     if (command.name == nullptr) return;
-    NoteWriterCommand(command);
+    if (m_onCommand) m_onCommand(command);
     // Programming a page and reading its checksum back are one step.
     std::string step = command.name;
     if (step == "ReadApromChecksum") step = "ProgramApromPage";
@@ -68,4 +67,4 @@ bool StepNarrator::LevelQueried() {
     return m_levelQueried;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
