@@ -91,6 +91,7 @@ using E = std::wstring&;
 using G = const Options&;
 
 constexpr bool kSim = true;
+constexpr unsigned kJobCommands = CommandBit(Command::Configure) | CommandBit(Command::Upgrade);
 
 const OptionEntry kOptions[] = {
     {L"--mode", 0, true, false, CommandBit(Command::Configure), L"--mode six|five",
@@ -141,6 +142,44 @@ const OptionEntry kOptions[] = {
          return true;
      },
      [](G o) { return o.wait; }, L"--device and --wait", false},
+    {L"--all", 0, false, false, kJobCommands, L"--all",
+     L"(configure, upgrade) run the job on every attached\n"
+     L"writer at once, each followed by its USB location;\n"
+     L"the file is checked once first",
+     [](V, O o, E) { return o.all = true; }, [](G o) { return o.all; }, nullptr, false},
+    {L"--watch", 0, false, false, kJobCommands, L"--watch",
+     L"(with --all) also run it on each writer plugged in\n"
+     L"later, once per plug-in, until Ctrl-C, --count N\n"
+     L"jobs, or --idle SECONDS without one",
+     [](V, O o, E) { return o.watch = true; }, [](G o) { return o.watch; }, nullptr, false, true},
+    {L"--count", 0, true, false, kJobCommands, L"--count N", L"stop after N jobs in all",
+     [](V v, O o, E e) {
+         if (!ParseUint32(v, o.count) || o.count < 1 || o.count > 100000) {
+             e = L"--count takes a number from 1 to 100000, not '" + v + L"'";
+             return false;
+         }
+         return true;
+     },
+     [](G o) { return o.count != 0; }, nullptr, false, true},
+    {L"--idle", 0, true, false, kJobCommands, L"--idle SECONDS",
+     L"stop after SECONDS without a writer to serve",
+     [](V v, O o, E e) {
+         if (!ParseUint32(v, o.idleSeconds) || o.idleSeconds < 1 || o.idleSeconds > 86400) {
+             e = L"--idle takes a number of seconds from 1 to 86400, not '" + v + L"'";
+             return false;
+         }
+         return true;
+     },
+     [](G o) { return o.idleSeconds != 0; }, nullptr, false, true},
+    {L"--log", 0, true, false, kJobCommands, L"--log FILE",
+     L"append one JSON line per finished job (time,\n"
+     L"location, path, command, file and its SHA-256, IC\n"
+     L"name and checksums, texts, ok, exit, seconds)",
+     [](V v, O o, E) {
+         o.log = v;
+         return true;
+     },
+     [](G o) { return !o.log.empty(); }, nullptr, false, true},
     {L"--trace", 0, true, false, kWriterCommands, L"--trace FILE",
      L"write every HID report to FILE, one line each",
      [](V v, O o, E) {
@@ -164,10 +203,10 @@ const OptionEntry kOptions[] = {
      L"--simulate and --trace", false},
     {L"--sim-writers", 0, true, false, kWriterCommands, L"--sim-writers N",
      L"the simulated bus holds N writers (default 1, at\n"
-     L"most 16), at locations sim-1 .. sim-N",
+     L"most 64), at locations sim-1 .. sim-N",
      [](V v, O o, E e) {
-         if (!ParseUint32(v, o.simWriters) || o.simWriters < 1 || o.simWriters > 16) {
-             e = L"--sim-writers takes a number from 1 to 16, not '" + v + L"'";
+         if (!ParseUint32(v, o.simWriters) || o.simWriters < 1 || o.simWriters > 64) {
+             e = L"--sim-writers takes a number from 1 to 64, not '" + v + L"'";
              return false;
          }
          return true;

@@ -44,7 +44,8 @@ struct OptionEntry {
     // What "... applies to ... only" names when it stands with another command
     // ("--device and --wait"); nullptr: the option itself.
     const wchar_t* misplacedSubject;
-    bool needsSimulate;  // one of the --sim-* options
+    bool needsSimulate;     // one of the --sim-* options
+    bool needsAll = false;  // a station's option: only with --all
 };
 
 // The value with which a flag is applied (an option that may take a value, as

@@ -6,11 +6,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <thread>
 
+#include "app/WriterWhereabouts.h"
 #include "cli/ResultOutput.h"
+#include "common/FixedText.h"
 #include "common/Text.h"
-#include "upgrade/FirmwareImage.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -23,20 +25,7 @@ namespace vantrel::cli {
 
 namespace {
 
-enum Place : int {
-    kUntouched,
-    kConfiguring,
-    kConfigured,
-    kEnteringBootLoader,
-    kInBootLoader,
-    kErasing,
-    kProgramming,
-    kReset,
-};
-
-std::atomic<int> g_place{kUntouched};
-std::atomic<int> g_page{0};
-std::atomic<const char*> g_step{""};
+WriterWhereabouts g_whereabouts;
 std::atomic<bool> g_barOpen{false};
 std::atomic<bool> g_writerCommand{true};
 
@@ -52,43 +41,14 @@ std::atomic<bool> g_hasUnfinished{false};
 std::mutex g_boundaryMutex;
 std::atomic<std::mutex*> g_gate{nullptr};
 std::atomic<bool> g_stopping{false};
+// A handler of the front end's own (a station): it hears every interruption, in
+// order, on a thread that may lock and print.
+std::function<void(int)> g_handler;
+std::atomic<bool> g_hasHandler{false};
+std::atomic<int> g_interruptions{0};
 #ifndef _WIN32
 int g_wakePipe[2] = {-1, -1};
 #endif
-
-bool Is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
-
-// Appends to a fixed buffer, always leaving it terminated.
-class Text {
-public:
-    Text(char* buffer, size_t size) : m_buffer(buffer), m_size(size) {
-        if (m_size > 0) m_buffer[0] = '\0';
-    }
-    Text& operator<<(const char* text) {
-        while (*text != '\0' && m_length + 1 < m_size) m_buffer[m_length++] = *text++;
-        if (m_size > 0) m_buffer[m_length] = '\0';
-        return *this;
-    }
-    Text& operator<<(int number) {
-        char digits[12];
-        int n = 0;
-        unsigned value = number < 0 ? 0u : static_cast<unsigned>(number);
-        do {
-            digits[n++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0 && n < 11);
-        char text[12];
-        for (int i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
-        text[n] = '\0';
-        return *this << static_cast<const char*>(text);
-    }
-    size_t Length() const { return m_length; }
-
-private:
-    char* m_buffer;
-    size_t m_size;
-    size_t m_length = 0;
-};
 
 void SayAndExit() {
     // With --json the run's final object and this one exclude each other: once the
@@ -98,7 +58,7 @@ void SayAndExit() {
     if (!first && !tookOver.load()) return;
     tookOver = true;
     char line[256];
-    Text text(line, sizeof line - 1);
+    FixedText text(line, sizeof line - 1);
     if (g_barOpen.load()) text << "\n";
     text << "vantrel-cli: interrupted: ";
     const size_t prefix = text.Length();
@@ -120,7 +80,7 @@ void SayAndExit() {
 
 void WriteError(const char* text) {
     char line[256];
-    Text message(line, sizeof line);
+    FixedText message(line, sizeof line);
     if (g_barOpen.exchange(false)) message << "\n";
     message << text;
 #ifdef _WIN32
@@ -161,6 +121,10 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
         return FALSE;
     }
+    if (g_hasHandler.load()) {
+        g_handler(++g_interruptions);
+        return TRUE;
+    }
     // Each event runs on a thread of its own, which may wait here.
     if (!FirstInterruptionWaits()) SayAndExit();
     StopAtBoundary();
@@ -168,6 +132,12 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 }
 #else
 void OnSignal(int) {
+    if (g_hasHandler.load() && g_wakePipe[1] >= 0) {
+        const char wake = 1;
+        const ssize_t ignored = write(g_wakePipe[1], &wake, 1);
+        (void)ignored;
+        return;
+    }
     if (!FirstInterruptionWaits()) SayAndExit();
     const char wake = 1;
     const ssize_t ignored = write(g_wakePipe[1], &wake, 1);
@@ -176,10 +146,17 @@ void OnSignal(int) {
 
 // The thread that waits for the boundary: a signal handler cannot.
 void WatchForInterruption() {
-    char wake;
-    while (read(g_wakePipe[0], &wake, 1) < 0 && errno == EINTR) {
+    for (;;) {
+        char wake;
+        const ssize_t got = read(g_wakePipe[0], &wake, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return;
+        if (g_hasHandler.load()) {
+            g_handler(++g_interruptions);
+        } else {
+            StopAtBoundary();
+        }
     }
-    StopAtBoundary();
 }
 #endif
 
@@ -209,34 +186,14 @@ void InstallInterruptHandlers(bool writerCommand) {
 #endif
 }
 
-void NoteWriterCommand(const WireCommand& command) {
-    if (command.name == nullptr) return;
-    const char* name = command.name;
-    const int place = g_place.load();
-    int next = place;
-    if (Is(name, "QueryWriterLevel")) {
-        // A question only.
-    } else if (Is(name, "DisConnectWriter")) {
-        next = kConfigured;
-    } else if (!command.boot && !Is(name, "EnterLdrom")) {
-        next = kConfiguring;
-    } else if (Is(name, "EnterLdrom")) {
-        next = kEnteringBootLoader;
-    } else if (Is(name, "QueryBootLoader")) {
-        if (place < kInBootLoader) next = kInBootLoader;
-    } else if (Is(name, "EraseApromPage")) {
-        next = kErasing;
-    } else if (Is(name, "ProgramApromPage") || Is(name, "ReadApromChecksum")) {
-        next = kProgramming;
-    } else if (Is(name, "SystemReset")) {
-        next = kReset;
-    }
-    if (command.page >= 0) g_page = command.page;
-    g_step = name;
-    g_place = next;
-}
+void NoteWriterCommand(const WireCommand& command) { g_whereabouts.Note(command); }
 
 void NoteBarOpen(bool open) { g_barOpen = open; }
+
+void SetInterruptHandler(std::function<void(int)> handler) {
+    g_handler = std::move(handler);
+    g_hasHandler = static_cast<bool>(g_handler);
+}
 
 void SetInterruptBoundary(std::mutex* gate) {
     std::lock_guard<std::mutex> boundary(g_boundaryMutex);
@@ -276,47 +233,12 @@ void RemoveUnfinishedFile() {
 }
 
 size_t DescribeWhereTheWriterIs(char* buffer, size_t size) {
-    Text text(buffer, size);
-    const int pages = static_cast<int>(kPageCount);
-    switch (g_place.load()) {
-        case kUntouched:
-            text << (g_writerCommand.load() ? "nothing was changed on the writer"
-                                            : "no output file was written");
-            break;
-        case kConfiguring:
-            text << "the writer is left with its configuration sent only up to " << g_step.load()
-                 << ": run configure again";
-            break;
-        case kConfigured:
-            text << "the writer had received its whole configuration";
-            break;
-        case kEnteringBootLoader:
-            text << "the writer is left restarting into its boot loader: run upgrade again";
-            break;
-        case kInBootLoader:
-            text << "the writer is left in its boot loader: run upgrade again";
-            break;
-        case kErasing:
-            text << "the writer is left in its boot loader with its firmware erased up to page "
-                 << g_page.load() + 1 << " of " << pages << ": run upgrade again";
-            break;
-        case kProgramming:
-            text << "the writer is left in its boot loader with its firmware programmed up to "
-                    "page "
-                 << g_page.load() + 1 << " of " << pages << ": run upgrade again";
-            break;
-        default:
-            text << "the writer was reset into its new firmware";
-            break;
-    }
-    return text.Length();
+    return g_whereabouts.Describe(buffer, size, g_writerCommand.load());
 }
 
 void ResetWriterWhereabouts() {
     g_stopping = false;
-    g_place = kUntouched;
-    g_page = 0;
-    g_step = "";
+    g_whereabouts.Reset();
     g_barOpen = false;
 }
 

@@ -10,6 +10,7 @@
 // to it; the handler reads it without locks or allocation.
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -23,6 +24,12 @@ constexpr int kInterruptedStatus = 130;
 // Installs the handlers (once). `writerCommand`: false for the file commands (pack,
 // seal), where an interruption only says that no output was written.
 void InstallInterruptHandlers(bool writerCommand = true);
+
+// A front end that runs several jobs (a station) handles interruptions itself:
+// `handler` hears the count of interruptions so far (1 on the first), on a thread of
+// its own that may lock and print; it ends the process when it should stop. Set it
+// before the jobs start.
+void SetInterruptHandler(std::function<void(int count)> handler);
 
 // The link gate of the core whose job runs now (null when none): an interruption
 // waits for it, that is for the transaction in progress. Clearing it waits for an

@@ -65,9 +65,11 @@ bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& 
         return false;
     }
     bool anySim = false;
+    bool anyStation = false;
     for (const OptionEntry& option : OptionTable()) {
         if (option.given == nullptr || !option.given(o)) continue;
         anySim = anySim || option.needsSimulate;
+        anyStation = anyStation || option.needsAll;
         if (option.needsSimulate || OptionApplies(option, o.command)) continue;
         const std::wstring subject =
             option.misplacedSubject != nullptr ? option.misplacedSubject : option.name;
@@ -78,6 +80,18 @@ bool CheckCombination(const Options& o, bool verbose, bool quiet, std::wstring& 
     }
     if (command.needsOutput && o.output.empty()) {
         error = std::wstring(command.name) + L" needs -o FILE";
+        return false;
+    }
+    if (anyStation && !o.all) {
+        error = L"--watch, --count, --idle and --log go with --all";
+        return false;
+    }
+    if (o.all && (!o.device.empty() || !o.trace.empty())) {
+        error = L"--all runs every writer: it excludes --device and --trace";
+        return false;
+    }
+    if (o.all && o.wait && o.watch) {
+        error = L"--watch waits for writers itself: it excludes --wait";
         return false;
     }
     if (anySim && !o.simulate) {

@@ -44,6 +44,15 @@ struct Options {
     bool wait = false;
     uint32_t waitSeconds = 30;
 
+    // The station: --all runs the job on every attached writer at once; --watch also
+    // on each one plugged in later, until --count jobs or --idle seconds without one.
+    bool all = false;
+    bool watch = false;
+    uint32_t count = 0;
+    uint32_t idleSeconds = 0;
+    // --log FILE: one JSON line appended per finished job.
+    std::wstring log;
+
     bool simulate = false;
     bool simBoot = false;
     bool simLevelGiven = false;

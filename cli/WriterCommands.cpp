@@ -23,6 +23,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/Interruption.h"
 #include "cli/ResultOutput.h"
+#include "cli/RunSetup.h"
+#include "cli/StationCommand.h"
 #include "common/FileRead.h"
 #include "common/OutputFile.h"
 #include "common/ShownText.h"
@@ -42,74 +44,6 @@
 namespace vantrel::cli {
 
 namespace {
-
-class SimDeviceEvents : public IDeviceEventSource {
-public:
-    explicit SimDeviceEvents(sim::SimWriterBus& bus) : m_bus(bus) {}
-    std::vector<DeviceChange> TakeEvents() override { return m_bus.TakeDueEvents(); }
-
-private:
-    sim::SimWriterBus& m_bus;
-};
-
-void UsageProblem(const std::wstring& text) {
-    NoteOwnText(text);
-    StandardError().Write(L"vantrel-cli: " + text + L"\n");
-}
-
-// Checks the arguments that the run depends on and fills the options of the
-// simulated writers; false (after saying why) when one cannot be used.
-bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& writers) {
-    sim::SimBusArguments arguments;
-    arguments.writers = options.simWriters;
-    arguments.startInBootLoader = options.simBoot;
-    arguments.writerLevel = options.simLevel;
-    for (const std::string& text : options.simFaults) arguments.faults.push_back(FromUtf8(text));
-    arguments.apromIn = options.simApromIn;
-    arguments.arriveAfter = options.simArriveAfter;
-    arguments.apromOut = options.simApromOut;
-    std::wstring error;
-    if (sim::ReadSimBusOptions(arguments, writers, error)) return true;
-    UsageProblem(error);
-    return false;
-}
-
-// The files the run reads: no output may be one of them.
-std::vector<std::wstring> RunInputs(const Options& options, bool needsFile) {
-    std::vector<std::wstring> inputs;
-    if (needsFile) inputs.push_back(options.file);
-    for (const std::wstring& text : options.simApromIn) {
-        inputs.push_back(sim::FileOfWriterArgument(text, options.simWriters));
-    }
-    return inputs;
-}
-
-// Every output checked before the run addresses a writer; false after saying why
-// one is refused.
-bool CheckOutputs(const Options& options, const std::vector<std::wstring>& inputs) {
-    std::vector<std::wstring> refusals;
-    if (!options.trace.empty()) {
-        const std::wstring problem = OutputProblem(options.trace, inputs, true);
-        refusals.push_back(problem.empty() ? problem
-                                           : L"cannot create the trace file '" +
-                                                 ShownPath(options.trace) + L"': " + problem);
-    }
-    // An existing trace is one of the files it may not replace; a new one is told
-    // by its name.
-    std::vector<std::wstring> kept = inputs;
-    if (!options.trace.empty()) kept.push_back(options.trace);
-    for (const std::wstring& text : options.simApromOut) {
-        const std::wstring file = sim::FileOfWriterArgument(text, options.simWriters);
-        refusals.push_back(file == options.trace
-                               ? L"cannot write '" + ShownPath(file) + L"': it is the trace file"
-                               : OutputRefusal(file, kept));
-    }
-    for (const std::wstring& refusal : refusals) {
-        if (!refusal.empty()) UsageProblem(refusal);
-    }
-    return std::all_of(refusals.begin(), refusals.end(),
-                       [](const std::wstring& refusal) { return refusal.empty(); });
-}
 
 // What the upgrade's check noted that is no reason to refuse (data that is dropped
 // outside the image, records of no effect), for a file it accepts.
@@ -163,15 +97,14 @@ int RunWriterCommand(const Options& options);
 
 }  // namespace
 
-InProcessClaimBackend& SimulatedWriterClaims() {
-    static InProcessClaimBackend claims;
-    return claims;
-}
-
 int RunStatus(const Options& options) { return RunWriterCommand(options); }
 int RunList(const Options& options) { return RunWriterCommand(options); }
-int RunConfigure(const Options& options) { return RunWriterCommand(options); }
-int RunUpgrade(const Options& options) { return RunWriterCommand(options); }
+int RunConfigure(const Options& options) {
+    return options.all ? RunStation(options) : RunWriterCommand(options);
+}
+int RunUpgrade(const Options& options) {
+    return options.all ? RunStation(options) : RunWriterCommand(options);
+}
 
 namespace {
 
@@ -222,14 +155,7 @@ int RunWriterCommand(const Options& options) {
         bus = std::make_unique<sim::SimWriterBus>(*clock, simOptions);
         platform = &bus->Platform();
     } else {
-        // Open may reuse the last interface list while no device came or went: the
-        // tool opens the link for every command, and a full enumeration each time is
-        // most of an upgrade's time on Windows.
-        OsBackendPolicy policy;
-        policy.rememberInterfaces = true;
-        policy.freshVendorId = kBootLoaderVendorId;
-        policy.freshProductId = kBootLoaderProductId;
-        os = MakeOsBackend(policy);
+        os = MakeCliBackend();
         platform = &os->Platform();
     }
     // With --json, standard output holds the JSON object alone; the texts are
@@ -249,13 +175,7 @@ int RunWriterCommand(const Options& options) {
     // Every interface opens under its writer's claim, which the run keeps to its end.
     // The simulated writers belong to this process; VANTREL_SIM_CLAIM_FOLDER makes
     // their claims lock files there, so that tests can play a second process.
-    std::unique_ptr<IClaimBackend> systemClaims;
-    const char* simClaimFolder = std::getenv("VANTREL_SIM_CLAIM_FOLDER");
-    if (!bus) {
-        systemClaims = MakeSystemClaimBackend();
-    } else if (simClaimFolder != nullptr && *simClaimFolder != '\0') {
-        systemClaims = MakeSystemClaimBackend(simClaimFolder);
-    }
+    const std::unique_ptr<IClaimBackend> systemClaims = MakeClaimBackend(bus != nullptr);
     const std::string commandName = ToUtf8(CommandName(options.command));
     const std::string holder = DescribeHolder("vantrel-cli", commandName.c_str());
     WriterClaims claims(systemClaims ? *systemClaims : SimulatedWriterClaims(),

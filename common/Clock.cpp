@@ -27,11 +27,26 @@ void RealClock::Sleep(uint32_t milliseconds) {
 #endif
 }
 
+void VirtualClock::CatchUp() const {
+    if (m_leader == nullptr) return;
+    const uint64_t lead = m_leader->Now();
+    uint64_t now = m_now.load();
+    while (now < lead && !m_now.compare_exchange_weak(now, lead)) {
+    }
+}
+
+uint64_t VirtualClock::Now() const {
+    CatchUp();
+    return m_now.load();
+}
+
 uint32_t VirtualClock::GetTickCount() {
+    CatchUp();
     return static_cast<uint32_t>(m_now.fetch_add(m_stepPerRead) + m_stepPerRead);
 }
 
 void VirtualClock::Sleep(uint32_t milliseconds) {
+    CatchUp();
     m_now.fetch_add(milliseconds);
     m_slept.fetch_add(milliseconds);
     std::function<void(uint32_t)> hook;

@@ -278,15 +278,17 @@ bool WriteOutputFile(const std::wstring& path, const std::vector<uint8_t>& bytes
 }
 
 FILE* OpenLineOutput(const std::wstring& path, const std::vector<std::wstring>& inputs,
-                     std::wstring& problem) {
+                     std::wstring& problem, bool append) {
     problem = OutputProblem(path, inputs, true);
     if (!problem.empty()) return nullptr;
 #ifdef _WIN32
     // OPEN_ALWAYS without truncating: the file opened is checked before it is
     // emptied. A reparse point is opened itself, never followed.
-    Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // Appending: every write lands at the end, also when another process appends.
+    const DWORD access = append ? FILE_APPEND_DATA | SYNCHRONIZE : GENERIC_WRITE;
+    Handle file(::CreateFileW(
+        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         problem = SystemReason(LastError());
         return nullptr;
@@ -302,24 +304,26 @@ FILE* OpenLineOutput(const std::wstring& path, const std::vector<std::wstring>& 
         problem = L"not a regular file (a folder)";
     } else if (IsInput(IdentityOf(info), inputs)) {
         problem = kIsInput;
-    } else if (!::SetEndOfFile(file.get())) {
+    } else if (!append && !::SetEndOfFile(file.get())) {
         problem = SystemReason(LastError());
     }
     if (!problem.empty()) return nullptr;
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_WRONLY | _O_TEXT);
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()),
+                                     _O_WRONLY | _O_TEXT | (append ? _O_APPEND : 0));
     if (fd < 0) {
         problem = L"cannot be opened";
         return nullptr;
     }
     file.release();
-    FILE* out = ::_fdopen(fd, "w");
+    FILE* out = ::_fdopen(fd, append ? "a" : "w");
     if (out == nullptr) ::_close(fd);
 #else
     // O_NONBLOCK: a FIFO that took the name after the check does not hold the run
     // waiting for a reader. No O_TRUNC: the file opened is checked before it is
     // emptied, so an input that took the name meanwhile is left whole.
     Descriptor fd(::open(ToNativeBytes(path).c_str(),
-                         O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                         O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                             (append ? O_APPEND : 0),
                          0666));
     if (fd.get() < 0) {
         problem = errno == ELOOP ? std::wstring(kIsLink)
@@ -334,12 +338,12 @@ FILE* OpenLineOutput(const std::wstring& path, const std::vector<std::wstring>& 
         problem = TypeProblem(info.st_mode);
     } else if (IsInput(IdentityOf(info), inputs)) {
         problem = kIsInput;
-    } else if (::ftruncate(fd.get(), 0) != 0) {
+    } else if (!append && ::ftruncate(fd.get(), 0) != 0) {
         problem = SystemReason(LastError());
     }
     if (!problem.empty()) return nullptr;
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    FILE* out = ::fdopen(fd.get(), "w");
+    FILE* out = ::fdopen(fd.get(), append ? "a" : "w");
     if (out != nullptr) fd.release();
 #endif
     if (out == nullptr) problem = SystemReason(LastError());

@@ -47,7 +47,9 @@ bool WriteOutputFile(const std::wstring& path, const std::vector<uint8_t>& bytes
 // a regular file that the run does not read. The file opened is checked itself
 // (not only its name), so a name that changes between check and open is caught.
 // nullptr, with the reason in `problem`, when refused.
+// With `append` the file is kept and every write goes to its end (several writers
+// may append to one file).
 FILE* OpenLineOutput(const std::wstring& path, const std::vector<std::wstring>& inputs,
-                     std::wstring& problem);
+                     std::wstring& problem, bool append = false);
 
 }  // namespace vantrel

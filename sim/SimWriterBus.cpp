@@ -78,10 +78,15 @@ private:
     std::map<HidHandle, IHidPlatform*> m_owners;
 };
 
-SimWriterBus::SimWriterBus(IClock& clock, std::vector<SimOptions> writers) {
+SimWriterBus::SimWriterBus(IClock& clock, std::vector<SimOptions> writers)
+    : SimWriterBus([&clock](int) -> IClock& { return clock; }, std::move(writers)) {}
+
+SimWriterBus::SimWriterBus(const std::function<IClock&(int index)>& clockOf,
+                           std::vector<SimOptions> writers) {
     for (size_t i = 0; i < writers.size(); ++i) {
-        writers[i].index = static_cast<int>(i) + 1;
-        m_writers.push_back(std::make_unique<SimWriter>(clock, std::move(writers[i])));
+        const int index = static_cast<int>(i) + 1;
+        writers[i].index = index;
+        m_writers.push_back(std::make_unique<SimWriter>(clockOf(index), std::move(writers[i])));
     }
     m_platform = std::make_unique<BusPlatform>(m_writers);
 }

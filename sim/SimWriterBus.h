@@ -4,6 +4,7 @@
 // lists the unrelated interfaces once and then every writer that is present, in
 // the order of their places, and hands each call to the writer it concerns.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,8 @@ class SimWriterBus {
 public:
     // One writer per entry; the index of each is set from its place (1 .. N).
     SimWriterBus(IClock& clock, std::vector<SimOptions> writers);
+    // Each writer on a clock of its own: `clockOf(index)` for the writer at `index`.
+    SimWriterBus(const std::function<IClock&(int index)>& clockOf, std::vector<SimOptions> writers);
     ~SimWriterBus();
     SimWriterBus(const SimWriterBus&) = delete;
     SimWriterBus& operator=(const SimWriterBus&) = delete;

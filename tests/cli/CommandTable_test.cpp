@@ -18,7 +18,8 @@ const std::map<std::wstring, std::wstring> kValues = {
     {L"--mode", L"six"},         {L"--device", L"1-2"},        {L"--trace", L"t.txt"},
     {L"--output", L"o.bin"},     {L"--sim-writers", L"2"},     {L"--sim-level", L"5"},
     {L"--sim-aprom-in", L"a"},   {L"--sim-aprom-out", L"b"},   {L"--sim-arrive-after", L"5"},
-    {L"--sim-fault", L"noboot"}, {L"--sim-clock", L"virtual"},
+    {L"--sim-fault", L"noboot"}, {L"--sim-clock", L"virtual"}, {L"--count", L"2"},
+    {L"--idle", L"5"},           {L"--log", L"l.jsonl"},
 };
 
 TEST(CliCommandTable, AnOptionIsAcceptedExactlyWithTheCommandsItsEntryNames) {
@@ -32,6 +33,7 @@ TEST(CliCommandTable, AnOptionIsAcceptedExactlyWithTheCommandsItsEntryNames) {
                 args.insert(args.end(), {L"-o", L"x"});
             }
             if (option.needsSimulate) args.push_back(L"--simulate");
+            if (option.needsAll) args.push_back(L"--all");
             args.push_back(option.name);
             if (option.takesValue) args.push_back(kValues.at(option.name));
             Options parsed;

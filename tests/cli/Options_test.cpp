@@ -143,7 +143,7 @@ TEST(CliOptions, OptionsThatDoNotFitTheCommandAreRefused) {
     EXPECT_NE(Error({L"--device", L"1-2", L"inspect", L"x.ctl"}).find(L"--device and --wait"),
               std::wstring::npos);
     EXPECT_NE(Error({L"--wait=x", L"status"}).find(L"seconds"), std::wstring::npos);
-    EXPECT_NE(Error({L"--sim-writers", L"0", L"status"}).find(L"1 to 16"), std::wstring::npos);
+    EXPECT_NE(Error({L"--sim-writers", L"0", L"status"}).find(L"1 to 64"), std::wstring::npos);
     EXPECT_NE(Error({L"--mode", L"six", L"upgrade", L"f.hex"}).find(L"configure only"),
               std::wstring::npos);
     EXPECT_NE(Error({L"pack", L"d.json"}).find(L"needs -o"), std::wstring::npos);

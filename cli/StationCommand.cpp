@@ -1,0 +1,249 @@
+#include "cli/StationCommand.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include "app/Station.h"
+#include "cli/Console.h"
+#include "cli/ExitStatus.h"
+#include "cli/Interruption.h"
+#include "cli/ResultOutput.h"
+#include "cli/RunSetup.h"
+#include "cli/StationDisplay.h"
+#include "common/FileRead.h"
+#include "common/OutputFile.h"
+#include "common/Sha256.h"
+#include "common/ShownText.h"
+#include "common/Text.h"
+#include "configure/ControlFileReport.h"
+#include "upgrade/FirmwareDecoding.h"
+#include "upgrade/FirmwareReport.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace vantrel::cli {
+
+namespace {
+
+// The file checked once, before any writer is touched: the texts of its refusal,
+// none when a job may use it.
+std::vector<std::wstring> FileRefusal(const Options& options, const std::vector<uint8_t>& bytes) {
+    if (options.command == Command::Configure) {
+        const ControlInspection inspection = InspectControlFile(bytes, options.wideOptions);
+        if (inspection.valid) return {};
+        return {L"the control file '" + ShownPath(options.file) +
+                L"' is refused, no writer was touched: " + ShownText(inspection.error)};
+    }
+    const FirmwareCheck check = DecodeFirmwareBytes(bytes.data(), bytes.size()).check;
+    std::vector<std::wstring> lines;
+    if (check.Sound() || options.force) {
+        for (const std::wstring& line : NoteLines(check)) lines.push_back(L"warning: " + line);
+        for (const std::wstring& line : lines)
+            StandardError().Write(L"vantrel-cli: " + line + L"\n");
+        return {};
+    }
+    lines.push_back(L"the firmware file '" + ShownPath(options.file) +
+                    L"' is refused, no writer was touched (--force goes on):");
+    for (const std::wstring& line : ProblemLines(check)) lines.push_back(L"  " + line);
+    return lines;
+}
+
+std::string UtcNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &now);
+#else
+    gmtime_r(&now, &utc);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+OrderedJson TextOrNull(const std::wstring& text) {
+    return text.empty() ? OrderedJson() : OrderedJson(ToUtf8(text));
+}
+
+}  // namespace
+
+int RunStation(const Options& options) {
+    InstallInterruptHandlers();
+    std::vector<uint8_t> bytes;
+    std::wstring problem;
+    if (!ReadInputFile(options.file, bytes, problem)) {
+        UsageProblem(L"cannot read '" + ShownPath(options.file) + L"': " + problem);
+        return kExitUsage;
+    }
+    const std::vector<std::wstring> refusal = FileRefusal(options, bytes);
+    if (!refusal.empty()) {
+        for (const std::wstring& line : refusal) UsageProblem(line);
+        if (options.json) PrintFinalJson(EarlyEndJson(kExitFileRefused));
+        return kExitFileRefused;
+    }
+    std::vector<sim::SimOptions> simOptions;
+    if (options.simulate && !PrepareSimOptions(options, simOptions)) return kExitUsage;
+    const std::vector<std::wstring> inputs = RunInputs(options, true);
+    if (!CheckOutputs(options, inputs)) return kExitUsage;
+    std::unique_ptr<FILE, int (*)(FILE*)> log(nullptr, &std::fclose);
+    if (!options.log.empty()) {
+        log.reset(OpenLineOutput(options.log, inputs, problem, true));
+        if (!log) {
+            UsageProblem(L"cannot open the log '" + ShownPath(options.log) + L"': " + problem);
+            return kExitUsage;
+        }
+        // Each line leaves in one write, so that stations sharing a log never mix lines.
+        std::setvbuf(log.get(), nullptr, _IOFBF, 1 << 20);
+    }
+
+    // In virtual time each simulated writer's job runs on a clock of its own that
+    // follows the station's: one job's pauses never run out another's waits.
+    std::unique_ptr<IClock> clock;
+    std::vector<std::unique_ptr<VirtualClock>> writerClocks;
+    if (options.simClock == ClockKind::Virtual) {
+        auto station = std::make_unique<VirtualClock>();
+        for (uint32_t i = 0; i < options.simWriters; ++i) {
+            writerClocks.push_back(std::make_unique<VirtualClock>(1, station.get()));
+        }
+        clock = std::move(station);
+    } else {
+        clock = std::make_unique<RealClock>();
+    }
+    auto clockOfIndex = [&](int index) -> IClock& {
+        return writerClocks.empty() ? *clock : *writerClocks.at(static_cast<size_t>(index - 1));
+    };
+    std::unique_ptr<sim::SimWriterBus> bus;
+    std::unique_ptr<OsBackend> os;
+    IHidPlatform* platform;
+    if (options.simulate) {
+        bus = std::make_unique<sim::SimWriterBus>(clockOfIndex, simOptions);
+        platform = &bus->Platform();
+    } else {
+        os = MakeCliBackend();
+        platform = &os->Platform();
+    }
+    std::unique_ptr<IDeviceEventSource> events;
+    if (bus) {
+        events = std::make_unique<SimDeviceEvents>(*bus);
+    } else {
+        events = os->MakeEvents(*platform, *clock);
+    }
+    const std::unique_ptr<IClaimBackend> systemClaims = MakeClaimBackend(bus != nullptr);
+    const std::string commandName = ToUtf8(CommandName(options.command));
+    const std::string holder = DescribeHolder("vantrel-cli", commandName + " --all");
+    WriterClaims claims(systemClaims ? *systemClaims : SimulatedWriterClaims(),
+                        [&] { return holder; });
+
+    ConsoleStream& out = options.json ? StandardError() : StandardOutput();
+    StationDisplay display(out, out.IsTerminal(), options.verbosity == Verbosity::Quiet);
+    const std::string file = ToUtf8(ShownPath(options.file));
+    const std::string sha256 = Sha256Hex(bytes);
+    size_t succeeded = 0;
+    std::vector<std::wstring> failed;
+    bool logFailed = false;
+
+    StationSetup setup;
+    setup.request.kind =
+        options.command == Command::Configure ? JobKind::Configure : JobKind::Upgrade;
+    setup.request.file = options.file;
+    setup.request.bytes = bytes;
+    setup.request.wideOptions = options.wideOptions;
+    setup.request.force = options.force;
+    setup.claim.upgrade = options.command == Command::Upgrade;
+    setup.mode = options.mode;
+    setup.watch = options.watch;
+    setup.count = options.count;
+    setup.idleSeconds = options.idleSeconds;
+    setup.waitMs = options.wait ? options.waitSeconds * 1000 : 0;
+    setup.clockOf = [&](const std::wstring& place) -> IClock* {
+        if (writerClocks.empty() || place.rfind(L"sim-", 0) != 0) return nullptr;
+        uint32_t index = 0;
+        if (!ParseUint32(place.substr(4), index) || index < 1 || index > writerClocks.size()) {
+            return nullptr;
+        }
+        return writerClocks[index - 1].get();
+    };
+    setup.listener = [&](const std::wstring& place, const std::wstring& text) {
+        display.Event(place, text);
+    };
+    setup.notice = [&](const std::wstring& text) { display.Notice(text); };
+    setup.finished = [&](const StationJobResult& job) {
+        const bool ok = job.row.outcome == JobOutcome::Succeeded;
+        if (ok) {
+            ++succeeded;
+        } else {
+            failed.push_back(job.row.location);
+        }
+        display.Result(job.row, job.milliseconds);
+        OrderedJson line;
+        line["time"] = UtcNow();
+        line["location"] = TextOrNull(job.writer.location);
+        line["path"] = ToUtf8(ShownPath(job.writer.path));
+        line["command"] = commandName;
+        line["file"] = file;
+        line["sha256"] = sha256;
+        if (options.command == Command::Configure) {
+            line["ic_name"] = TextOrNull(job.icName);
+            line["checksum_moe"] = TextOrNull(job.checksumMoe);
+            line["checksum_memory"] = TextOrNull(job.checksumMemory);
+        }
+        line["texts"] = job.texts;
+        line["ok"] = ok;
+        line["exit"] = ExitClass(job.row.outcome);
+        line["seconds"] = job.milliseconds / 1000.0;
+        const std::string text = JsonLine(line);
+        if (log && (std::fputs(text.c_str(), log.get()) < 0 || std::fflush(log.get()) != 0)) {
+            if (!logFailed)
+                display.Notice(L"cannot write the log '" + ShownPath(options.log) + L"'");
+            logFailed = true;
+        }
+        if (options.json) StandardOutput().WriteUtf8(text);
+    };
+
+    Station station(*clock, *platform, *events, claims, std::move(setup));
+    SetInterruptHandler([&](int count) {
+        if (count == 1) {
+            station.StopNewJobs();
+            display.Notice(
+                L"interrupted: no new job starts; the running ones finish (interrupt again to "
+                L"stop at once)");
+            return;
+        }
+        // Every finished job is in the log already: only the running ones are told.
+        std::string text;
+        for (const std::string& where : station.WhereRunningWritersAre()) {
+            text += "vantrel-cli: interrupted: " + where + "\n";
+        }
+        std::fputs(text.c_str(), stderr);
+        std::fflush(stderr);
+#ifdef _WIN32
+        ExitProcess(kInterruptedStatus);
+#else
+        _exit(kInterruptedStatus);
+#endif
+    });
+    const size_t jobs = station.Run([&] { display.Draw(station.Rows()); });
+    display.Close(station.Rows());
+    SetInterruptHandler(nullptr);
+
+    if (jobs == 0) {
+        display.Notice(options.watch || options.wait ? L"no writer came"
+                                                     : L"no writer is attached");
+        return kExitNoWriter;
+    }
+    std::wstring summary = std::to_wstring(jobs) + (jobs == 1 ? L" job: " : L" jobs: ") +
+                           std::to_wstring(succeeded) + L" succeeded, " +
+                           std::to_wstring(failed.size()) + L" failed";
+    for (size_t i = 0; i < failed.size(); ++i) summary += (i == 0 ? L" (" : L", ") + failed[i];
+    if (!failed.empty()) summary += L")";
+    display.Notice(summary);
+    if (!failed.empty()) return kExitFailed;
+    return logFailed ? kExitUsage : kExitOk;
+}
+
+}  // namespace vantrel::cli
