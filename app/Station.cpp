@@ -20,19 +20,24 @@ namespace {
 // How often the station looks for writers plugged in, on its clock.
 constexpr uint32_t kLookMs = 100;
 
-// The device events of one job: the station's loop hands every event to every job.
+// The device events of one job. Every job's pass, and the station's loop, first
+// takes what the system has and hands it to every running job: a job that waits for
+// its writer to come back never waits for another thread to deliver the event.
 class JobEvents : public IDeviceEventSource {
 public:
+    explicit JobEvents(std::function<void()> pump) : m_pump(std::move(pump)) {}
     void Add(const std::vector<DeviceChange>& changes) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_changes.insert(m_changes.end(), changes.begin(), changes.end());
     }
     std::vector<DeviceChange> TakeEvents() override {
+        m_pump();
         std::lock_guard<std::mutex> lock(m_mutex);
         return std::exchange(m_changes, {});
     }
 
 private:
+    const std::function<void()> m_pump;
     std::mutex m_mutex;
     std::vector<DeviceChange> m_changes;
 };
@@ -47,7 +52,7 @@ std::wstring BaseName(const std::wstring& path) {
 
 struct Station::Job {
     Job(IHidPlatform& base, const AttachedWriter& attached, IClock& jobClock, WriterClaims& claims,
-        StationRowState initial, uint8_t mode, RowListener listener)
+        StationRowState initial, uint8_t mode, RowListener listener, std::function<void()> pump)
         : writer(attached),
           place(WriterPlace(attached)),
           clock(jobClock),
@@ -56,6 +61,7 @@ struct Station::Job {
           narrator(view, [this](const WireCommand& command) { whereabouts.Note(command); }),
           tracing(selecting, TraceIdentity, nullptr, &narrator),
           claiming(tracing, claims),
+          queue(std::move(pump)),
           events(queue, selecting) {}
 
     const AttachedWriter writer;
@@ -95,7 +101,8 @@ void Station::StartJob(const AttachedWriter& writer) {
     if (m_setup.request.kind == JobKind::Upgrade) initial.subject = BaseName(m_setup.request.file);
     IClock* jobClock = m_setup.clockOf ? m_setup.clockOf(initial.location) : nullptr;
     auto job = std::make_unique<Job>(m_platform, writer, jobClock ? *jobClock : m_clock, m_claims,
-                                     std::move(initial), m_setup.mode, m_setup.listener);
+                                     std::move(initial), m_setup.mode, m_setup.listener,
+                                     [this] { PumpEvents(); });
     if (m_setup.request.kind == JobKind::Upgrade && writer.location.empty() && !m_saidUnlocated) {
         m_saidUnlocated = true;
         if (m_setup.notice) {
@@ -181,7 +188,9 @@ size_t Station::Reap() {
     return running;
 }
 
-void Station::Distribute(const std::vector<DeviceChange>& changes) {
+void Station::PumpEvents() {
+    std::lock_guard<std::mutex> taking(m_eventsMutex);
+    const std::vector<DeviceChange> changes = m_events.TakeEvents();
     if (changes.empty()) return;
     std::lock_guard<std::mutex> lock(m_jobsMutex);
     for (auto& job : m_jobs) {
@@ -199,7 +208,7 @@ size_t Station::Run(const std::function<void()>& turn) {
     const uint32_t waitStart = lastLook;
     bool first = true;
     for (;;) {
-        Distribute(m_events.TakeEvents());
+        PumpEvents();
         const size_t running = Reap();
         const uint32_t now = m_clock.GetTickCount();
         const bool full = m_setup.count != 0 && started >= m_setup.count;

@@ -89,7 +89,8 @@ private:
     void RunJob(Job& job);
     // Joins the jobs that have ended and reports them; returns how many still run.
     size_t Reap();
-    void Distribute(const std::vector<DeviceChange>& changes);
+    // Takes the system's device events and hands them to every running job.
+    void PumpEvents();
 
     IClock& m_clock;
     IHidPlatform& m_platform;
@@ -97,6 +98,7 @@ private:
     WriterClaims& m_claims;
     const StationSetup m_setup;
     std::atomic<bool> m_stopping{false};
+    std::mutex m_eventsMutex;
     std::mutex m_jobsMutex;
     std::vector<std::unique_ptr<Job>> m_jobs;
     // Upgrades of writers whose location is unknown run one at a time.

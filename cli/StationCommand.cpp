@@ -19,6 +19,7 @@
 #include "common/ShownText.h"
 #include "common/Text.h"
 #include "configure/ControlFileReport.h"
+#include "sim/SimBusOptions.h"
 #include "upgrade/FirmwareDecoding.h"
 #include "upgrade/FirmwareReport.h"
 
@@ -88,6 +89,15 @@ int RunStation(const Options& options) {
     }
     std::vector<sim::SimOptions> simOptions;
     if (options.simulate && !PrepareSimOptions(options, simOptions)) return kExitUsage;
+    // Of a station's writers, an APROM image is written of the one named.
+    for (const std::wstring& text : options.simApromOut) {
+        int index = 0;
+        std::wstring rest;
+        if (sim::SplitWriterPrefix(text, options.simWriters, index, rest, problem) && index == 0) {
+            UsageProblem(L"--sim-aprom-out with --all names its writer: sim-K:FILE");
+            return kExitUsage;
+        }
+    }
     const std::vector<std::wstring> inputs = RunInputs(options, true);
     if (!CheckOutputs(options, inputs)) return kExitUsage;
     std::unique_ptr<FILE, int (*)(FILE*)> log(nullptr, &std::fclose);
@@ -231,6 +241,17 @@ int RunStation(const Options& options) {
     display.Close(station.Rows());
     SetInterruptHandler(nullptr);
 
+    int status = kExitOk;
+    for (const std::wstring& text : options.simApromOut) {
+        int index = 0;
+        std::wstring path;
+        sim::SplitWriterPrefix(text, options.simWriters, index, path, problem);
+        if (!WriteOutputFile(path, bus->Writer(index).Aprom(), inputs, problem,
+                             InterruptionFileHooks())) {
+            display.Notice(L"cannot write '" + ShownPath(path) + L"': " + problem);
+            status = kExitUsage;
+        }
+    }
     if (jobs == 0) {
         display.Notice(options.watch || options.wait ? L"no writer came"
                                                      : L"no writer is attached");
@@ -243,7 +264,7 @@ int RunStation(const Options& options) {
     if (!failed.empty()) summary += L")";
     display.Notice(summary);
     if (!failed.empty()) return kExitFailed;
-    return logFailed ? kExitUsage : kExitOk;
+    return logFailed ? kExitUsage : status;
 }
 
 }  // namespace vantrel::cli

@@ -122,6 +122,8 @@ void RunningCli::Signal(int signal) {
     if (m_pid > 0) kill(m_pid, signal);
 }
 
+std::string RunningCli::OutputSoFar() const { return Slurp(m_outPath); }
+
 CliRun RunningCli::Wait() {
     CliRun run;
     run.status = Reap(m_pid);

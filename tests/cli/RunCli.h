@@ -30,6 +30,8 @@ public:
     ~RunningCli();
     // Sends a signal to it.
     void Signal(int signal);
+    // What it has printed on standard output so far.
+    std::string OutputSoFar() const;
     // Waits for its end and collects what it printed.
     CliRun Wait();
 
