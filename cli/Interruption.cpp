@@ -43,9 +43,20 @@ std::atomic<std::mutex*> g_gate{nullptr};
 std::atomic<bool> g_stopping{false};
 // A handler of the front end's own (a station): it hears every interruption, in
 // order, on a thread that may lock and print.
+// Replaced under its mutex, and called under it, so that the front end never takes
+// it away (or the objects it uses) while it runs.
+std::mutex g_handlerMutex;
 std::function<void(int)> g_handler;
 std::atomic<bool> g_hasHandler{false};
 std::atomic<int> g_interruptions{0};
+
+// false when no handler was there to call.
+bool CallHandler() {
+    std::lock_guard<std::mutex> lock(g_handlerMutex);
+    if (!g_handler) return false;
+    g_handler(++g_interruptions);
+    return true;
+}
 #ifndef _WIN32
 int g_wakePipe[2] = {-1, -1};
 #endif
@@ -121,10 +132,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
         return FALSE;
     }
-    if (g_hasHandler.load()) {
-        g_handler(++g_interruptions);
-        return TRUE;
-    }
+    if (g_hasHandler.load() && CallHandler()) return TRUE;
     // Each event runs on a thread of its own, which may wait here.
     if (!FirstInterruptionWaits()) SayAndExit();
     StopAtBoundary();
@@ -151,11 +159,7 @@ void WatchForInterruption() {
         const ssize_t got = read(g_wakePipe[0], &wake, 1);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return;
-        if (g_hasHandler.load()) {
-            g_handler(++g_interruptions);
-        } else {
-            StopAtBoundary();
-        }
+        if (!CallHandler()) StopAtBoundary();
     }
 }
 #endif
@@ -191,6 +195,7 @@ void NoteWriterCommand(const WireCommand& command) { g_whereabouts.Note(command)
 void NoteBarOpen(bool open) { g_barOpen = open; }
 
 void SetInterruptHandler(std::function<void(int)> handler) {
+    std::lock_guard<std::mutex> lock(g_handlerMutex);
     g_handler = std::move(handler);
     g_hasHandler = static_cast<bool>(g_handler);
 }

@@ -31,6 +31,9 @@ public:
         return m_inner.InterfaceLocation(path, location);
     }
     bool ForgetRememberedList() override { return m_inner.ForgetRememberedList(); }
+    std::string DeviceNodeOf(const std::wstring& path) override {
+        return m_inner.DeviceNodeOf(path);
+    }
 
 protected:
     IHidPlatform& Inner() { return m_inner; }

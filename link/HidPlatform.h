@@ -65,6 +65,12 @@ public:
     // it and answers true, so that Open enumerates afresh at once; the backends of
     // the system answer false (they always enumerate) and Open ends as it did.
     virtual bool ForgetRememberedList() { return false; }
+    // The device node that interface `path` is reached through, as a user may name
+    // it ("/dev/hidraw3"); empty when the backend has no such nodes.
+    virtual std::string DeviceNodeOf(const std::wstring& path) {
+        (void)path;
+        return std::string();
+    }
 };
 
 }  // namespace vantrel

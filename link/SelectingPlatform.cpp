@@ -3,10 +3,7 @@
 #include <cwctype>
 #include <filesystem>
 
-#ifndef _WIN32
 #include "common/Text.h"
-#include "link/hidraw/HidrawNames.h"
-#endif
 
 namespace vantrel {
 
@@ -46,13 +43,10 @@ SelectingPlatform::SelectingPlatform(IHidPlatform& inner, std::wstring selector,
       m_isWriter(std::move(isWriter)),
       m_node(NodeOf(m_selector)) {}
 
-bool SelectingPlatform::Named(const std::wstring& path) const {
+bool SelectingPlatform::Named(const std::wstring& path) {
     if (SameText(path, m_selector)) return true;
-#ifndef _WIN32
-    // A hidraw interface name ends with its device node.
-    if (!m_node.empty() && hidraw::DevnodeOf(path) == m_node) return true;
-#endif
-    return false;
+    // The backend tells the device node an interface is reached through.
+    return !m_node.empty() && DeviceNodeOf(path) == m_node;
 }
 
 std::wstring SelectingPlatform::Location() {

@@ -44,7 +44,7 @@ public:
 
 private:
     // Whether `path` is the one the selector names (by itself or by its node).
-    bool Named(const std::wstring& path) const;
+    bool Named(const std::wstring& path);
     // `listed`: the inner platform's current interfaces, when the caller has them.
     bool Accepts(const std::wstring& path, const std::vector<std::wstring>* listed);
     bool AcceptsUnlocated(const std::wstring& path, const std::vector<std::wstring>* listed);

@@ -137,6 +137,8 @@ bool HidrawPlatform::QueryAttributes(const std::wstring& path, HidAttributes& at
     return true;
 }
 
+std::string HidrawPlatform::DeviceNodeOf(const std::wstring& path) { return DevnodeOf(path); }
+
 bool HidrawPlatform::InterfaceLocation(const std::wstring& path, std::wstring& location) {
     location.clear();
     HidrawNode node;

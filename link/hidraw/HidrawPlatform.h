@@ -43,6 +43,7 @@ public:
     HidIo Write(HidHandle handle, const uint8_t* report, uint32_t length, uint32_t timeoutMs,
                 uint32_t& transferred) override;
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override;
+    std::string DeviceNodeOf(const std::wstring& path) override;
     HidIo Read(HidHandle handle, uint8_t* report, uint32_t length, uint32_t timeoutMs,
                uint32_t& transferred) override;
 

@@ -10,6 +10,7 @@
 #include "protocol/WriterIdentity.h"
 #include "tests/support/FakeHidPlatform.h"
 #ifndef _WIN32
+#include "link/ForwardingPlatform.h"
 #include "link/hidraw/HidrawNames.h"
 #endif
 
@@ -110,6 +111,13 @@ TEST(SelectingPlatform, ListAndWaitSeeOnlyWritersInEitherMode) {
 }
 
 #ifndef _WIN32
+// The fake bus with the hidraw backend's naming of device nodes.
+class HidrawNodes : public ForwardingPlatform {
+public:
+    using ForwardingPlatform::ForwardingPlatform;
+    std::string DeviceNodeOf(const std::wstring& path) override { return hidraw::DevnodeOf(path); }
+};
+
 TEST(SelectingPlatform, ChoosesAWriterByItsHidrawNode) {
     const std::string hid = "/sys/devices/pci0000:00/usb1/1-3/1-3:1.0/0003:0416:5020.";
     const std::wstring app = hidraw::InterfaceName(hid + "0007/hidraw/hidraw3", "/dev/hidraw3");
@@ -127,7 +135,8 @@ TEST(SelectingPlatform, ChoosesAWriterByItsHidrawNode) {
         Bus bus(c.located);
         bus.Add(app, kApplication, c.located ? L"1-4" : L"");
         bus.Add(other, kApplication, c.located ? L"1-5" : L"");
-        SelectingPlatform selection(bus.platform, c.selector, IsWriter);
+        HidrawNodes nodes(bus.platform);
+        SelectingPlatform selection(nodes, c.selector, IsWriter);
         const std::vector<std::wstring> seen = bus.Seen(selection);
         EXPECT_EQ(seen,
                   c.seen.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{c.seen})
