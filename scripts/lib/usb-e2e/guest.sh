@@ -427,6 +427,75 @@ native_two_upgrade() {
             "$files/reference-configure.trace"
 }
 
+# ---- The station (--all): both writers at once, one log line each ------------------------
+# station_logged LOG EXPECTED: the log's (location, ok) pairs are EXPECTED (a Python
+# list), and every line is one whole JSON object.
+station_logged() {
+    python3 - "$1" "$2" <<'PYTHON' 2>/dev/null && return 0
+import json, sys
+lines = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+got = sorted((l["location"], l["ok"]) for l in lines)
+sys.exit(0 if got == sorted(eval(sys.argv[2])) else 1)
+PYTHON
+    why="${why:+$why; }the log ${1##*/} holds $(tr '\n' '|' <"$1" | cut -c1-300), wanted $2"
+    return 1
+}
+
+# A station configures both writers at once; each writer's record is that of one whole
+# configuration.
+native_station_configure() {
+    local log=$logs/native-station-configure.jsonl
+    two_writers native-station-configure || return 1
+    run_tool native-station-configure 150 "$cli" --all --mode five --log "$log" \
+        configure "$files/demo.ctl"
+    expect_rc 0 && station_logged "$log" "[('$location_a', True), ('$location_b', True)]" || return 1
+    stop_bridge
+    same_file "writer a's record" "$logs/native-station-configure-a.gadget.trace" \
+        "$files/reference-configure.trace" &&
+        same_file "writer b's record" "$logs/native-station-configure-b.gadget.trace" \
+            "$files/reference-configure.trace"
+}
+
+# --watch: the writer present is configured, then the one plugged in later; --count ends it.
+native_station_watch() {
+    local log=$logs/native-station-watch.jsonl tries=0
+    start_bridge native-station-watch-a || return 1
+    in_background native-station-watch 200 "$cli" --all --watch --count 2 --mode five \
+        --log "$log" configure "$files/demo.ctl"
+    local station=$!
+    until [ -s "$log" ] || [ $tries -ge 900 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    [ -s "$log" ] || why="the first writer's job did not end"
+    [ -z "$why" ] && start_second native-station-watch-b
+    wait "$station"
+    collect native-station-watch
+    location_a=$(location_of 0) && location_b=$(location_of 1) ||
+        { why="${why:+$why; }the writers' USB devices are not in sysfs"; return 1; }
+    expect_rc 0 && station_logged "$log" "[('$location_a', True), ('$location_b', True)]" || return 1
+    stop_bridge
+    same_file "writer b's record" "$logs/native-station-watch-b.gadget.trace" \
+        "$files/reference-configure.trace"
+}
+
+# An upgrade of two, one of which is unplugged mid-programming: the other succeeds, the
+# log has both lines, the exit is 1.
+native_station_unplug() {
+    local log=$logs/native-station-unplug.jsonl
+    two_writers native-station-unplug --sim-aprom-out "$logs/native-station-unplug.aprom" || return 1
+    # The second writer again, this time with the unplug.
+    end_gadget "$second_pid" vantrel-b TERM
+    second_pid=""
+    start_second native-station-unplug-b --unplug-after 'ProgramApromPage#20' || return 1
+    location_b=$(location_of 1) || { why="the second writer is not in sysfs"; return 1; }
+    run_tool native-station-unplug 300 "$cli" --all --log "$log" upgrade "$files/demo.hex"
+    expect_rc 1 && station_logged "$log" "[('$location_a', True), ('$location_b', False)]" ||
+        return 1
+    stop_bridge
+    same_file "the APROM" "$logs/native-station-unplug.aprom" "$files/reference-aprom.bin"
+}
+
 start_udevd() {
     udevd_running && return 0
     /usr/lib/systemd/systemd-udevd --daemon 2>>"$logs/udevd.log"
@@ -630,6 +699,13 @@ wine_two() {
         rc=1
     fi
     tool=()
+    # A station of the two, each followed by its path.
+    if [ $rc -eq 0 ]; then
+        local log=$logs/wine-two-station.jsonl
+        wine_exe wine-two-station 400 "$windows/vantrel-cli.exe" --all --mode five \
+            --log "$(winepath -w "$log")" configure "$ctl"
+        expect_rc 0 && station_logged "$log" "[(None, True), (None, True)]" || rc=1
+    fi
     return $rc
 }
 
@@ -958,6 +1034,9 @@ run_case native-timings 200 native_timings
 run_case native-two-list 90 native_two_list
 run_case native-two-configure 150 native_two_configure
 run_case native-two-upgrade 250 native_two_upgrade
+run_case native-station-configure 150 native_station_configure
+run_case native-station-watch 200 native_station_watch
+run_case native-station-unplug 300 native_station_unplug
 run_case native-busy-configure 150 native_busy_configure
 run_case native-busy-status 250 native_busy_status
 run_case native-sigint-upgrade 400 native_sigint_upgrade
