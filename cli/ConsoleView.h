@@ -15,8 +15,8 @@
 #include <string>
 
 #include "app/JobView.h"
-#include "cli/Console.h"
 #include "cli/Options.h"
+#include "common/Console.h"
 
 namespace vantrel::cli {
 

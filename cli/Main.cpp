@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "cli/CommandTable.h"
-#include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/Options.h"
 #include "cli/ResultOutput.h"
 #include "cli/Usage.h"
+#include "common/Console.h"
 #include "common/Text.h"
 
 namespace {
 
+using namespace vantrel;
 using namespace vantrel::cli;
 
 int RunCommand(const std::vector<std::wstring>& args) {

@@ -4,8 +4,8 @@
 #include <mutex>
 #include <vector>
 
-#include "cli/Console.h"
 #include "cli/Interruption.h"
+#include "common/Console.h"
 #include "common/Json.h"
 #include "common/Text.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "cli/Console.h"
 #include "cli/ResultOutput.h"
+#include "common/Console.h"
 #include "common/OutputFile.h"
 #include "common/ShownText.h"
 #include "common/Text.h"

@@ -1,77 +1,29 @@
 #include "cli/StationCommand.h"
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <vector>
 
 #include "app/Station.h"
-#include "cli/Console.h"
+#include "app/StationLog.h"
 #include "cli/ExitStatus.h"
 #include "cli/Interruption.h"
 #include "cli/ResultOutput.h"
 #include "cli/RunSetup.h"
 #include "cli/StationDisplay.h"
+#include "common/Console.h"
 #include "common/FileRead.h"
 #include "common/OutputFile.h"
 #include "common/Sha256.h"
 #include "common/ShownText.h"
 #include "common/Text.h"
-#include "configure/ControlFileReport.h"
 #include "sim/SimBusOptions.h"
-#include "upgrade/FirmwareDecoding.h"
-#include "upgrade/FirmwareReport.h"
 
 #ifndef _WIN32
 #include <unistd.h>
 #endif
 
 namespace vantrel::cli {
-
-namespace {
-
-// The file checked once, before any writer is touched: the texts of its refusal,
-// none when a job may use it.
-std::vector<std::wstring> FileRefusal(const Options& options, const std::vector<uint8_t>& bytes) {
-    if (options.command == Command::Configure) {
-        const ControlInspection inspection = InspectControlFile(bytes, options.wideOptions);
-        if (inspection.valid) return {};
-        return {L"the control file '" + ShownPath(options.file) +
-                L"' is refused, no writer was touched: " + ShownText(inspection.error)};
-    }
-    const FirmwareCheck check = DecodeFirmwareBytes(bytes.data(), bytes.size()).check;
-    std::vector<std::wstring> lines;
-    if (check.Sound() || options.force) {
-        for (const std::wstring& line : NoteLines(check)) lines.push_back(L"warning: " + line);
-        for (const std::wstring& line : lines)
-            StandardError().Write(L"vantrel-cli: " + line + L"\n");
-        return {};
-    }
-    lines.push_back(L"the firmware file '" + ShownPath(options.file) +
-                    L"' is refused, no writer was touched (--force goes on):");
-    for (const std::wstring& line : ProblemLines(check)) lines.push_back(L"  " + line);
-    return lines;
-}
-
-std::string UtcNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &now);
-#else
-    gmtime_r(&now, &utc);
-#endif
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
-OrderedJson TextOrNull(const std::wstring& text) {
-    return text.empty() ? OrderedJson() : OrderedJson(ToUtf8(text));
-}
-
-}  // namespace
 
 int RunStation(const Options& options) {
     InstallInterruptHandlers();
@@ -81,7 +33,17 @@ int RunStation(const Options& options) {
         UsageProblem(L"cannot read '" + ShownPath(options.file) + L"': " + problem);
         return kExitUsage;
     }
-    const std::vector<std::wstring> refusal = FileRefusal(options, bytes);
+    JobRequest request;
+    request.kind = options.command == Command::Configure ? JobKind::Configure : JobKind::Upgrade;
+    request.file = options.file;
+    request.bytes = bytes;
+    request.wideOptions = options.wideOptions;
+    request.force = options.force;
+    std::vector<std::wstring> warnings;
+    const std::vector<std::wstring> refusal = StationFileRefusal(request, warnings);
+    for (const std::wstring& line : warnings) {
+        StandardError().Write(L"vantrel-cli: warning: " + line + L"\n");
+    }
     if (!refusal.empty()) {
         for (const std::wstring& line : refusal) UsageProblem(line);
         if (options.json) PrintFinalJson(EarlyEndJson(kExitFileRefused));
@@ -158,12 +120,7 @@ int RunStation(const Options& options) {
     bool logFailed = false;
 
     StationSetup setup;
-    setup.request.kind =
-        options.command == Command::Configure ? JobKind::Configure : JobKind::Upgrade;
-    setup.request.file = options.file;
-    setup.request.bytes = bytes;
-    setup.request.wideOptions = options.wideOptions;
-    setup.request.force = options.force;
+    setup.request = std::move(request);
     setup.claim.upgrade = options.command == Command::Upgrade;
     setup.mode = options.mode;
     setup.watch = options.watch;
@@ -190,22 +147,8 @@ int RunStation(const Options& options) {
             failed.push_back(job.row.location);
         }
         display.Result(job.row, job.milliseconds);
-        OrderedJson line;
-        line["time"] = UtcNow();
-        line["location"] = TextOrNull(job.writer.location);
-        line["path"] = ToUtf8(ShownPath(job.writer.path));
-        line["command"] = commandName;
-        line["file"] = file;
-        line["sha256"] = sha256;
-        if (options.command == Command::Configure) {
-            line["ic_name"] = TextOrNull(job.icName);
-            line["checksum_moe"] = TextOrNull(job.checksumMoe);
-            line["checksum_memory"] = TextOrNull(job.checksumMemory);
-        }
-        line["texts"] = job.texts;
-        line["ok"] = ok;
+        OrderedJson line = StationLogLine(job, commandName, file, sha256, UtcTimeNow());
         line["exit"] = ExitClass(job.row.outcome);
-        line["seconds"] = job.milliseconds / 1000.0;
         const std::string text = JsonLine(line);
         if (log && (std::fputs(text.c_str(), log.get()) < 0 || std::fflush(log.get()) != 0)) {
             if (!logFailed)

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/StationRow.h"
-#include "cli/Console.h"
+#include "common/Console.h"
 
 namespace vantrel::cli {
 

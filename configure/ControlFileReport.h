@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Json.h"
 #include "configure/ConfigurationRecord.h"
 
 namespace vantrel {
@@ -30,5 +31,12 @@ int32_t FamilyNumber(const ConfigurationRecord& record);
 
 // The bytes of the file, read once by the caller.
 ControlInspection InspectControlFile(const std::vector<uint8_t>& bytes, bool wideOptions);
+
+// What inspect --json says of the file, appended to `j`: "ic_name", the decoded
+// values (each null when the file is refused), "valid" and, when it is not, "error".
+void AddControlFileFields(OrderedJson& j, const ControlInspection& inspection);
+
+// What inspect prints of the file after its name, one line each.
+std::vector<std::wstring> ControlFileLines(const ControlInspection& inspection);
 
 }  // namespace vantrel

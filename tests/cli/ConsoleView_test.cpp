@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+using namespace vantrel;
 using namespace vantrel::cli;
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/Console.h"
+#include "common/Console.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -157,4 +157,4 @@ bool ReadInputLine(std::wstring& line) {
     return any;
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

@@ -1,5 +1,5 @@
 #pragma once
-// The terminal streams of vantrel-cli. On Linux text goes out as UTF-8. On Windows
+// The terminal streams of a console tool. On Linux text goes out as UTF-8. On Windows
 // a console gets wide text through WriteConsoleW (so Chinese texts show whatever
 // the console's code page), and a pipe or file gets UTF-8 bytes. Every write is
 // checked: the first failure is kept with the system's reason, so the run can end
@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // Where the view's text goes: a terminal stream, or a test's record.
 class TextSink {
@@ -60,4 +60,4 @@ std::wstring ErrnoText(int error);
 // Windows.
 std::wstring SystemErrorText(unsigned long code);
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
