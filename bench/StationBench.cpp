@@ -24,15 +24,6 @@ using namespace vantrel;
 
 namespace {
 
-class BusEvents : public IDeviceEventSource {
-public:
-    explicit BusEvents(sim::SimWriterBus& bus) : m_bus(bus) {}
-    std::vector<DeviceChange> TakeEvents() override { return m_bus.TakeDueEvents(); }
-
-private:
-    sim::SimWriterBus& m_bus;
-};
-
 double CpuMs() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -72,7 +63,7 @@ struct StationRun {
 StationRun RunStation(JobKind kind, int writers) {
     RealClock clock;
     sim::SimWriterBus bus(clock, std::vector<sim::SimOptions>(static_cast<size_t>(writers)));
-    BusEvents events(bus);
+    sim::SimBusEvents events(bus);
     InProcessClaimBackend backend;
     WriterClaims claims(backend, [] { return std::string("bench"); });
     StationRun run;

@@ -16,16 +16,6 @@
 
 namespace vantrel::cli {
 
-// The simulated bus's arrivals and removals, when their time has come.
-class SimDeviceEvents : public IDeviceEventSource {
-public:
-    explicit SimDeviceEvents(sim::SimWriterBus& bus) : m_bus(bus) {}
-    std::vector<DeviceChange> TakeEvents() override { return m_bus.TakeDueEvents(); }
-
-private:
-    sim::SimWriterBus& m_bus;
-};
-
 // "vantrel-cli: TEXT" on standard error, kept for the JSON result.
 void UsageProblem(const std::wstring& text);
 

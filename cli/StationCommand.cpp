@@ -101,7 +101,7 @@ int RunStation(const Options& options) {
     }
     std::unique_ptr<IDeviceEventSource> events;
     if (bus) {
-        events = std::make_unique<SimDeviceEvents>(*bus);
+        events = std::make_unique<sim::SimBusEvents>(*bus);
     } else {
         events = os->MakeEvents(*platform, *clock);
     }

@@ -16,9 +16,13 @@ constexpr const wchar_t* kExitStatus =
     L"     a writer that did not come back)\n"
     L"  2  a usage error, or an argument that cannot be read or written\n"
     L"  3  no writer was found, the writer cannot be opened (permissions),\n"
-    L"     several writers are attached and none was chosen, or no writer is in\n"
-    L"     the mode the job needs (configure of a writer in its boot loader)\n"
-    L"  4  a file was refused by its own checks before the writer was touched\n";
+    L"     several writers are attached and none was chosen, the writer is busy\n"
+    L"     with another run, or no writer is in the mode the job needs\n"
+    L"     (configure of a writer in its boot loader)\n"
+    L"  4  a file was refused by its own checks before the writer was touched\n"
+    L"  130  the run was interrupted (Ctrl-C, SIGTERM, SIGHUP)\n"
+    L"With --all: 0 only when every job succeeded, 1 when any failed, 3 when no\n"
+    L"writer came.\n";
 
 constexpr size_t kTextColumn = 26;
 

@@ -6,7 +6,13 @@ namespace vantrel::sim {
 
 class SimWriterBus::BusPlatform : public IHidPlatform {
 public:
-    explicit BusPlatform(std::vector<std::unique_ptr<SimWriter>>& writers) : m_writers(writers) {}
+    explicit BusPlatform(std::vector<std::unique_ptr<SimWriter>>& writers) : m_writers(writers) {
+        for (auto& writer : m_writers) {
+            for (SimMode mode : {SimMode::Application, SimMode::BootLoader}) {
+                m_byPath[SimWriter::InterfacePath(writer->Index(), mode)] = &writer->Platform();
+            }
+        }
+    }
 
     bool EnumerateInterfaces(std::vector<std::wstring>& paths) override {
         paths = SimWriter::OtherInterfacePaths();
@@ -19,6 +25,8 @@ public:
         return true;
     }
     bool QueryAttributes(const std::wstring& path, HidAttributes& attributes) override {
+        if (IHidPlatform* owner = OwnerOfPath(path))
+            return owner->QueryAttributes(path, attributes);
         for (auto& writer : m_writers) {
             if (writer->Platform().QueryAttributes(path, attributes)) return true;
         }
@@ -44,6 +52,8 @@ public:
         return owner ? owner->Read(handle, report, length, timeoutMs, transferred) : HidIo::Refused;
     }
     bool InterfaceLocation(const std::wstring& path, std::wstring& location) override {
+        if (IHidPlatform* owner = OwnerOfPath(path))
+            return owner->InterfaceLocation(path, location);
         for (auto& writer : m_writers) {
             if (writer->Platform().InterfaceLocation(path, location)) return true;
         }
@@ -52,7 +62,23 @@ public:
     }
 
 private:
+    // The writer whose interface `path` is, straight from its name: a station's
+    // writers each open their link for every command, and asking every writer in turn
+    // would make the bus's cost grow with the square of its writers. Null for the
+    // interfaces that are no writer's.
+    IHidPlatform* OwnerOfPath(const std::wstring& path) const {
+        const auto it = m_byPath.find(path);
+        return it == m_byPath.end() ? nullptr : it->second;
+    }
+
     HidHandle Open(const std::wstring& path, bool forRead) {
+        if (IHidPlatform* owner = OwnerOfPath(path)) {
+            const HidHandle handle = forRead ? owner->OpenForRead(path) : owner->OpenForWrite(path);
+            if (handle == kInvalidHidHandle) return handle;
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_owners[handle] = owner;
+            return handle;
+        }
         for (auto& writer : m_writers) {
             IHidPlatform& platform = writer->Platform();
             const HidHandle handle =
@@ -76,6 +102,7 @@ private:
     std::vector<std::unique_ptr<SimWriter>>& m_writers;
     std::mutex m_mutex;
     std::map<HidHandle, IHidPlatform*> m_owners;
+    std::map<std::wstring, IHidPlatform*> m_byPath;
 };
 
 SimWriterBus::SimWriterBus(IClock& clock, std::vector<SimOptions> writers)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/Clock.h"
+#include "link/DeviceEvents.h"
 #include "link/HidPlatform.h"
 #include "sim/SimWriter.h"
 
@@ -40,6 +41,17 @@ private:
     class BusPlatform;
     std::vector<std::unique_ptr<SimWriter>> m_writers;
     std::unique_ptr<BusPlatform> m_platform;
+};
+
+// The bus's arrivals and removals, when their time has come, as a device-event
+// source for a front end's loop.
+class SimBusEvents : public IDeviceEventSource {
+public:
+    explicit SimBusEvents(SimWriterBus& bus) : m_bus(bus) {}
+    std::vector<DeviceChange> TakeEvents() override { return m_bus.TakeDueEvents(); }
+
+private:
+    SimWriterBus& m_bus;
 };
 
 }  // namespace vantrel::sim

@@ -22,15 +22,6 @@ using namespace vantrel;
 
 namespace {
 
-class BusEvents : public IDeviceEventSource {
-public:
-    explicit BusEvents(sim::SimWriterBus& bus) : m_bus(bus) {}
-    std::vector<DeviceChange> TakeEvents() override { return m_bus.TakeDueEvents(); }
-
-private:
-    sim::SimWriterBus& m_bus;
-};
-
 // Writers on a bus, each on its own virtual clock that follows the station's.
 class StationRig {
 public:
@@ -53,7 +44,7 @@ public:
             results.push_back(result);
             if (onFinished) onFinished(result);
         };
-        BusEvents events(*bus);
+        sim::SimBusEvents events(*bus);
         WriterClaims claims(backend, [] { return std::string("test"); });
         Station station(clock, bus->Platform(), events, claims, std::move(setup));
         station.Run(turn);
