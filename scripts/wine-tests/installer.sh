@@ -32,7 +32,7 @@ setup=$build/packages/Vantrel-$version-setup.exe
 
 echo "-- the zip"
 unzip -l "$zip" || fail "cannot list $zip"
-for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt GUIDE.txt images/main-start-up.png; do
+for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt GUIDE.txt CHANGELOG.txt images/main-start-up.png; do
     unzip -l "$zip" "Vantrel-$version-win64/$name" >/dev/null || fail "the zip has no $name"
 done
 work=$(mktemp -d /tmp/vantrel-zip.XXXXXX)
@@ -57,7 +57,7 @@ installed=$(wine reg query "$key" /v InstallLocation 2>/dev/null | tr -d '\r' |
     sed -n 's/.*InstallLocation *REG_SZ *//p')
 [ -n "$installed" ] || fail "no InstallLocation under $key"
 dir=$(winepath -u "$installed" 2>/dev/null)
-for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt GUIDE.txt images/main-start-up.png \
+for name in Vantrel.exe VantrelSim.exe vantrel-cli.exe README.txt GUIDE.txt CHANGELOG.txt images/main-start-up.png \
     Uninstall.exe; do
     [ -f "$dir/$name" ] || fail "not installed: $installed\\$name"
 done
