@@ -52,7 +52,8 @@ std::wstring BaseName(const std::wstring& path) {
 
 struct Station::Job {
     Job(IHidPlatform& base, const AttachedWriter& attached, IClock& jobClock, WriterClaims& claims,
-        StationRowState initial, uint8_t mode, RowListener listener, std::function<void()> pump)
+        StationRowState initial, uint8_t mode, RowListener listener, std::function<void()> pump,
+        std::unique_ptr<IDeviceEventSource> ownEvents)
         : writer(attached),
           place(WriterPlace(attached)),
           clock(jobClock),
@@ -62,7 +63,8 @@ struct Station::Job {
           tracing(selecting, TraceIdentity, nullptr, &narrator),
           claiming(tracing, claims),
           queue(std::move(pump)),
-          events(queue, selecting) {}
+          own(std::move(ownEvents)),
+          events(own ? *own : static_cast<IDeviceEventSource&>(queue), selecting) {}
 
     const AttachedWriter writer;
     const std::wstring place;
@@ -74,6 +76,7 @@ struct Station::Job {
     TracingPlatform tracing;
     ClaimingPlatform claiming;
     JobEvents queue;
+    std::unique_ptr<IDeviceEventSource> own;
     SelectedDeviceEvents events;
     std::thread thread;
     std::atomic<bool> ended{false};
@@ -100,9 +103,10 @@ void Station::StartJob(const AttachedWriter& writer) {
     initial.location = WriterPlace(writer);
     if (m_setup.request.kind == JobKind::Upgrade) initial.subject = BaseName(m_setup.request.file);
     IClock* jobClock = m_setup.clockOf ? m_setup.clockOf(initial.location) : nullptr;
-    auto job = std::make_unique<Job>(m_platform, writer, jobClock ? *jobClock : m_clock, m_claims,
-                                     std::move(initial), m_setup.mode, m_setup.listener,
-                                     [this] { PumpEvents(); });
+    auto job = std::make_unique<Job>(
+        m_platform, writer, jobClock ? *jobClock : m_clock, m_claims, std::move(initial),
+        m_setup.mode, m_setup.listener, [this] { PumpEvents(); },
+        m_setup.eventsOf ? m_setup.eventsOf(writer) : nullptr);
     if (m_setup.request.kind == JobKind::Upgrade && writer.location.empty() && !m_saidUnlocated) {
         m_saidUnlocated = true;
         if (m_setup.notice) {
@@ -189,6 +193,7 @@ size_t Station::Reap() {
 }
 
 void Station::PumpEvents() {
+    if (m_setup.eventsOf) return;  // each job takes its own
     std::lock_guard<std::mutex> taking(m_eventsMutex);
     const std::vector<DeviceChange> changes = m_events.TakeEvents();
     if (changes.empty()) return;

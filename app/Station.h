@@ -53,6 +53,10 @@ struct StationSetup {
     uint32_t waitMs = 0;
     // The clock of the job at `place` (null: the station's own).
     std::function<IClock*(const std::wstring& place)> clockOf;
+    // Where each writer's own device events come from, when the system tells them
+    // writer by writer (the simulated bus); null: from the station's one source,
+    // handed to every job.
+    std::function<std::unique_ptr<IDeviceEventSource>(const AttachedWriter& writer)> eventsOf;
     // Each text a job shows, with its writer's place.
     RowListener listener;
     // A text of the station's own (said once).

@@ -68,6 +68,10 @@ StationRun RunStation(JobKind kind, int writers) {
     WriterClaims claims(backend, [] { return std::string("bench"); });
     StationRun run;
     StationSetup setup = SetupFor(kind);
+    setup.eventsOf = [&bus](const AttachedWriter& writer) {
+        return std::make_unique<sim::SimWriterEvents>(
+            bus.Writer(std::stoi(writer.location.substr(4))));
+    };
     setup.finished = [&](const StationJobResult& result) {
         run.succeeded += result.row.outcome == JobOutcome::Succeeded;
     };

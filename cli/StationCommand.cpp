@@ -135,6 +135,17 @@ int RunStation(const Options& options) {
         }
         return writerClocks[index - 1].get();
     };
+    if (bus) {
+        setup.eventsOf = [&](const AttachedWriter& writer) -> std::unique_ptr<IDeviceEventSource> {
+            uint32_t index = 0;
+            if (writer.location.rfind(L"sim-", 0) != 0 ||
+                !ParseUint32(writer.location.substr(4), index) || index < 1 ||
+                index > static_cast<uint32_t>(bus->Count())) {
+                return nullptr;
+            }
+            return std::make_unique<sim::SimWriterEvents>(bus->Writer(static_cast<int>(index)));
+        };
+    }
     setup.listener = [&](const std::wstring& place, const std::wstring& text) {
         display.Event(place, text);
     };

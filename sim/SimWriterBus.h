@@ -54,4 +54,15 @@ private:
     SimWriterBus& m_bus;
 };
 
+// One writer's arrivals and removals: a station's job for that writer needs no
+// other writer's.
+class SimWriterEvents : public IDeviceEventSource {
+public:
+    explicit SimWriterEvents(SimWriter& writer) : m_writer(writer) {}
+    std::vector<DeviceChange> TakeEvents() override { return m_writer.TakeDueEvents(); }
+
+private:
+    SimWriter& m_writer;
+};
+
 }  // namespace vantrel::sim

@@ -40,6 +40,10 @@ public:
         setup.clockOf = [this](const std::wstring& place) -> IClock* {
             return clocks.at(std::stoul(place.substr(4)) - 1).get();
         };
+        setup.eventsOf = [this](const AttachedWriter& writer) {
+            return std::make_unique<sim::SimWriterEvents>(
+                bus->Writer(std::stoi(writer.location.substr(4))));
+        };
         setup.finished = [&](const StationJobResult& result) {
             results.push_back(result);
             if (onFinished) onFinished(result);
