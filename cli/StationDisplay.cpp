@@ -59,7 +59,7 @@ std::wstring StationDisplay::Row(const StationRowState& row, int seconds, int co
     std::swprintf(time, 16, L"%4ds", seconds);
     const std::wstring step = row.phase == RowPhase::Running ? row.step : std::wstring();
     std::wstring line = Fit(row.location, 10) + L" " + Fit(row.subject, 16) + L" " +
-                        Fit(PhaseName(row.phase), 7) + L" " + Fit(step, 18) + L" " + bar + L" " +
+                        Fit(PhaseName(row.phase), 7) + L" " + Fit(step, 24) + L" " + bar + L" " +
                         percent + L" " + time + L"  " + OneLine(row.result);
     // Never as wide as the terminal: a full line would wrap on some terminals.
     return Fit(line, static_cast<size_t>(width - 1));

@@ -123,4 +123,27 @@ TEST(OutputFile, EveryKindOfNameByTheSameRule) {
     }
 }
 
+// A log is appended to: what is there stays, two writers' lines both land whole,
+// and an input is still refused.
+TEST(OutputFile, AnAppendedOutputKeepsWhatIsThere) {
+    TempDir dir;
+    const std::wstring log = dir.Write(L"log.jsonl", std::string("old\n"));
+    std::wstring problem;
+    FILE* first = OpenLineOutput(log, {}, problem, true);
+    FILE* second = OpenLineOutput(log, {}, problem, true);
+    ASSERT_TRUE(first != nullptr && second != nullptr) << ToUtf8(problem);
+    std::fputs("one\n", first);
+    std::fflush(first);
+    std::fputs("two\n", second);
+    std::fflush(second);
+    std::fputs("three\n", first);
+    std::fclose(first);
+    std::fclose(second);
+    const std::vector<uint8_t> bytes = Contents(log);
+    std::string text(bytes.begin(), bytes.end());
+    std::erase(text, '\r');  // a line output is text: on Windows its lines end in CR LF
+    EXPECT_EQ(text, "old\none\ntwo\nthree\n");
+    EXPECT_EQ(OpenLineOutput(log, {log}, problem, true), nullptr);
+}
+
 }  // namespace
