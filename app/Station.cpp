@@ -1,6 +1,7 @@
 #include "app/Station.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <set>
 #include <thread>
 
@@ -50,16 +51,34 @@ std::wstring BaseName(const std::wstring& path) {
 
 }  // namespace
 
+void Station::RestartWindow::Enter(const void* job) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_holder == nullptr || m_holder == job; });
+    m_holder = job;
+}
+
+void Station::RestartWindow::Leave(const void* job) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_holder != job) return;
+    m_holder = nullptr;
+    m_changed.notify_all();
+}
+
 struct Station::Job {
     Job(IHidPlatform& base, const AttachedWriter& attached, IClock& jobClock, WriterClaims& claims,
         StationRowState initial, uint8_t mode, RowListener listener, std::function<void()> pump,
-        std::unique_ptr<IDeviceEventSource> ownEvents)
+        std::unique_ptr<IDeviceEventSource> ownEvents,
+        std::function<void(const WireCommand&)> onCommand)
         : writer(attached),
           place(WriterPlace(attached)),
           clock(jobClock),
           selecting(base, attached.location.empty() ? attached.path : attached.location, IsWriter),
           view(std::move(initial), mode, std::move(listener)),
-          narrator(view, [this](const WireCommand& command) { whereabouts.Note(command); }),
+          narrator(view,
+                   [this, onCommand = std::move(onCommand)](const WireCommand& command) {
+                       if (onCommand) onCommand(command);
+                       whereabouts.Note(command);
+                   }),
           tracing(selecting, TraceIdentity, nullptr, &narrator),
           claiming(tracing, claims),
           queue(std::move(pump)),
@@ -103,19 +122,45 @@ void Station::StartJob(const AttachedWriter& writer) {
     initial.location = WriterPlace(writer);
     if (m_setup.request.kind == JobKind::Upgrade) initial.subject = BaseName(m_setup.request.file);
     IClock* jobClock = m_setup.clockOf ? m_setup.clockOf(initial.location) : nullptr;
+    // Where the location is unknown, the writer is followed across its restarts by the
+    // new interface that appears: only one writer at a time may be restarting, from
+    // EnterLdrom until its boot loader is open, and from SystemReset until the job ends.
+    const bool unlocated = m_setup.request.kind == JobKind::Upgrade && writer.location.empty();
+    std::function<void(const WireCommand&)> onCommand;
+    RowListener listener = m_setup.listener;
+    // Which job the hooks speak for, set once the job exists.
+    auto holder = std::make_shared<Job*>(nullptr);
+    if (unlocated) {
+        onCommand = [this, holder](const WireCommand& command) {
+            if (command.name == nullptr || (std::string(command.name) != "EnterLdrom" &&
+                                            std::string(command.name) != "SystemReset")) {
+                return;
+            }
+            m_restartWindow.Enter(*holder);
+            // While the job waited, other writers may have come and gone: it learns
+            // every interface present now as another's, so that when its own writer
+            // leaves, only the writer's own new interface is taken for it.
+            std::vector<std::wstring> present;
+            (*holder)->selecting.EnumerateInterfaces(present);
+        };
+        listener = [this, holder, inner = m_setup.listener](const std::wstring& place,
+                                                            const std::wstring& text) {
+            if (inner) inner(place, text);
+            if (text == L"连接LDROM成功!") m_restartWindow.Leave(*holder);
+        };
+        if (!m_saidUnlocated && m_setup.notice) {
+            m_setup.notice(
+                L"the writers' USB locations are unknown here: one writer at a time restarts "
+                L"into its boot loader or back, so that two restarting writers are not "
+                L"mistaken for each other");
+        }
+        m_saidUnlocated = true;
+    }
     auto job = std::make_unique<Job>(
         m_platform, writer, jobClock ? *jobClock : m_clock, m_claims, std::move(initial),
-        m_setup.mode, m_setup.listener, [this] { PumpEvents(); },
-        m_setup.eventsOf ? m_setup.eventsOf(writer) : nullptr);
-    if (m_setup.request.kind == JobKind::Upgrade && writer.location.empty() && !m_saidUnlocated) {
-        m_saidUnlocated = true;
-        if (m_setup.notice) {
-            m_setup.notice(
-                L"the writers' USB locations are unknown here: their upgrades run one at a time, "
-                L"so that two writers restarting into their boot loaders are not mistaken for "
-                L"each other");
-        }
-    }
+        m_setup.mode, std::move(listener), [this] { PumpEvents(); },
+        m_setup.eventsOf ? m_setup.eventsOf(writer) : nullptr, std::move(onCommand));
+    *holder = job.get();
     Job& started = *job;
     {
         std::lock_guard<std::mutex> lock(m_jobsMutex);
@@ -127,10 +172,6 @@ void Station::StartJob(const AttachedWriter& writer) {
 void Station::RunJob(Job& job) {
     job.view.Begin(job.clock.GetTickCount());
     const uint32_t start = job.clock.GetTickCount();
-    std::unique_lock<std::mutex> oneAtATime(m_unlocatedUpgrade, std::defer_lock);
-    if (m_setup.request.kind == JobKind::Upgrade && job.writer.location.empty()) {
-        oneAtATime.lock();
-    }
     OrderedJson own = OrderedJson::array();
     auto say = [&](const std::wstring& text) {
         job.view.Say(text);
@@ -151,6 +192,7 @@ void Station::RunJob(Job& job) {
             say(why);
         }
         run.Stop();
+        m_restartWindow.Leave(&job);  // back as the application, or ended without it
         job.result.icName = run.Recorder().LastControlText(kIdcIcName);
         job.result.checksumMoe = run.Recorder().LastControlText(kIdcFirstChecksum);
         job.result.checksumMemory = run.Recorder().LastControlText(kIdcSecondChecksum);

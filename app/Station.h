@@ -8,6 +8,7 @@
 // job, looks for new writers and ends the jobs that have finished.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -105,8 +106,18 @@ private:
     std::mutex m_eventsMutex;
     std::mutex m_jobsMutex;
     std::vector<std::unique_ptr<Job>> m_jobs;
-    // Upgrades of writers whose location is unknown run one at a time.
-    std::mutex m_unlocatedUpgrade;
+    // Where locations are unknown, one job at a time is in a restart window.
+    class RestartWindow {
+    public:
+        void Enter(const void* job);
+        void Leave(const void* job);
+
+    private:
+        std::mutex m_mutex;
+        std::condition_variable m_changed;
+        const void* m_holder = nullptr;
+    };
+    RestartWindow m_restartWindow;
     bool m_saidUnlocated = false;
 };
 

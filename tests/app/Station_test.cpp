@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "link/ForwardingPlatform.h"
 #include "sim/SimWriterBus.h"
 #include "tests/support/ControlFileBuilder.h"
 #include "upgrade/FirmwareImage.h"
@@ -21,6 +22,16 @@
 using namespace vantrel;
 
 namespace {
+
+// A bus that tells no locations.
+class NoLocations : public ForwardingPlatform {
+public:
+    using ForwardingPlatform::ForwardingPlatform;
+    bool InterfaceLocation(const std::wstring&, std::wstring& location) override {
+        location.clear();
+        return false;
+    }
+};
 
 // Writers on a bus, each on its own virtual clock that follows the station's.
 class StationRig {
@@ -38,19 +49,23 @@ public:
     std::vector<StationJobResult> Run(StationSetup setup, std::function<void()> turn = {}) {
         std::vector<StationJobResult> results;
         setup.clockOf = [this](const std::wstring& place) -> IClock* {
-            return clocks.at(std::stoul(place.substr(4)) - 1).get();
+            return place.rfind(L"sim-", 0) == 0 ? clocks.at(std::stoul(place.substr(4)) - 1).get()
+                                                : &clock;
         };
-        setup.eventsOf = [this](const AttachedWriter& writer) {
-            return std::make_unique<sim::SimWriterEvents>(
-                bus->Writer(std::stoi(writer.location.substr(4))));
-        };
+        if (located)
+            setup.eventsOf = [this](const AttachedWriter& writer) {
+                return std::make_unique<sim::SimWriterEvents>(
+                    bus->Writer(std::stoi(writer.location.substr(4))));
+            };
         setup.finished = [&](const StationJobResult& result) {
             results.push_back(result);
             if (onFinished) onFinished(result);
         };
         sim::SimBusEvents events(*bus);
         WriterClaims claims(backend, [] { return std::string("test"); });
-        Station station(clock, bus->Platform(), events, claims, std::move(setup));
+        NoLocations unlocated(bus->Platform());
+        IHidPlatform& platform = located ? bus->Platform() : unlocated;
+        Station station(clock, platform, events, claims, std::move(setup));
         station.Run(turn);
         return results;
     }
@@ -60,6 +75,9 @@ public:
     std::unique_ptr<sim::SimWriterBus> bus;
     InProcessClaimBackend backend;
     std::function<void(const StationJobResult&)> onFinished;
+    // false: the bus tells no locations (as Wine's HID bus), the writers are chosen
+    // by their paths.
+    bool located = true;
 };
 
 TEST(Station, AWriterPluggedInAgainIsANewJob) {
@@ -123,6 +141,44 @@ TEST(Station, AWriterUnpluggedMidUpgradeFailsAloneAndTheOtherSucceeds) {
     // The writer that stayed has the whole new firmware.
     const std::vector<uint8_t> aprom = rig.bus->Writer(1).Aprom();
     EXPECT_TRUE(std::equal(image.begin(), image.end(), aprom.begin()));
+}
+
+TEST(Station, WithoutLocationsOneWriterAtATimeRestartsAndTheOthersGoOn) {
+    StationRig rig(3);
+    rig.located = false;
+    std::vector<uint8_t> image(kFirmwareImageSize, 0x5A);
+    StationSetup setup;
+    setup.request.kind = JobKind::Upgrade;
+    setup.request.file = L"fw.hex";
+    setup.request.bytes = SealFirmware(BuildIntelHex(image));
+    std::mutex mutex;
+    std::vector<std::pair<std::wstring, std::wstring>> shown;
+    setup.listener = [&](const std::wstring& place, const std::wstring& text) {
+        std::lock_guard<std::mutex> lock(mutex);
+        shown.emplace_back(place, text);
+    };
+    int notices = 0;
+    setup.notice = [&](const std::wstring&) { ++notices; };
+    const auto results = rig.Run(setup);
+    ASSERT_EQ(results.size(), 3u);
+    for (const StationJobResult& result : results) {
+        EXPECT_EQ(result.row.outcome, JobOutcome::Succeeded) << result.texts.dump();
+    }
+    EXPECT_EQ(notices, 1);
+    // Between a writer's leaving for its boot loader and its boot loader answering,
+    // no other writer leaves.
+    std::wstring restarting;
+    for (const auto& [place, text] : shown) {
+        if (text == L"连接LDROM...") {
+            EXPECT_TRUE(restarting.empty()) << "two writers restart at once";
+            restarting = place;
+        }
+        if (text == L"连接LDROM成功!" && place == restarting) restarting.clear();
+    }
+    for (int i = 1; i <= 3; ++i) {
+        const std::vector<uint8_t> aprom = rig.bus->Writer(i).Aprom();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), aprom.begin())) << i;
+    }
 }
 
 }  // namespace
