@@ -206,6 +206,9 @@ int RunStation(const Options& options) {
             status = kExitUsage;
         }
     }
+    // With --json standard output holds the jobs' lines alone: no final object
+    // follows them.
+    if (jobs > 0 && options.json) PrintFinalJson("");
     if (jobs == 0) {
         display.Notice(options.watch || options.wait ? L"no writer came"
                                                      : L"no writer is attached");

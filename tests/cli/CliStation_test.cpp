@@ -131,6 +131,21 @@ TEST_F(CliStationTest, EachWriterGetsTheJobAndAFaultStaysWithItsWriter) {
     }
 }
 
+TEST_F(CliStationTest, JsonPrintsTheLogsLinesAlone) {
+    const CliRun run =
+        RunCli(Args({"--sim-writers", "3", "--json", "-q", "upgrade", Path(L"fw.hex")}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    size_t logged = 0;
+    for (const auto& entries : Log()) logged += entries.second.size();
+    EXPECT_EQ(logged, 3u);
+    for (const std::string& line : lines) {
+        const json entry = json::parse(line);
+        EXPECT_TRUE(entry.contains("time") && entry.contains("sha256")) << line;
+    }
+}
+
 TEST_F(CliStationTest, ARefusedFileTouchesNoWriter) {
     dir.Write(L"bad.ctl", std::string(100, 'x'));
     dir.Write(L"bad.hex", std::string("not a firmware file"));
