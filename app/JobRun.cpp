@@ -3,8 +3,11 @@
 #include <chrono>
 
 #include "app/DevicePass.h"
+#include "common/ShownText.h"
 #include "common/WindowSystem.h"
 #include "configure/ControlFileReport.h"
+#include "upgrade/FirmwareDecoding.h"
+#include "upgrade/FirmwareReport.h"
 
 namespace vantrel {
 
@@ -143,6 +146,26 @@ bool JobRun::AwaitApplication() {
 
 bool JobRun::BackAsApplication() {
     return m_view.LastPane(kPaneConnection) == L"writer connect" && !m_core->m_bBootMode;
+}
+
+std::vector<std::wstring> CheckJobFile(const JobRequest& request,
+                                       std::vector<std::wstring>& warnings) {
+    if (request.kind == JobKind::Configure) {
+        const ControlInspection inspection = InspectControlFile(request.bytes, request.wideOptions);
+        if (inspection.valid) return {};
+        return {L"the control file '" + ShownPath(request.file) +
+                L"' is refused, no writer was touched: " + ShownText(inspection.error)};
+    }
+    const FirmwareCheck check =
+        DecodeFirmwareBytes(request.bytes.data(), request.bytes.size()).check;
+    if (check.Sound() || request.force) {
+        for (const std::wstring& line : NoteLines(check)) warnings.push_back(line);
+        return {};
+    }
+    std::vector<std::wstring> lines = {L"the firmware file '" + ShownPath(request.file) +
+                                       L"' is refused, no writer was touched (--force goes on):"};
+    for (const std::wstring& line : ProblemLines(check)) lines.push_back(L"  " + line);
+    return lines;
 }
 
 }  // namespace vantrel

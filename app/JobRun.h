@@ -34,6 +34,13 @@ struct JobRequest {
     bool force = false;
 };
 
+// The job's file checked as the job would check it, before any writer is touched:
+// the lines of its refusal, none when the job may use it. `warnings` gets what the
+// check noted of a firmware file it accepts (data dropped outside the image,
+// records of no effect).
+std::vector<std::wstring> CheckJobFile(const JobRequest& request,
+                                       std::vector<std::wstring>& warnings);
+
 // How long a run waits for the writer to come back after an upgrade's reset.
 constexpr uint32_t kApplicationReturnMs = 5000;
 

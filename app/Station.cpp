@@ -254,12 +254,11 @@ size_t Station::Run(const std::function<void()>& turn) {
     uint32_t idleSince = lastLook;
     const uint32_t waitStart = lastLook;
     bool first = true;
+    auto full = [&] { return m_setup.count != 0 && started >= m_setup.count; };
     for (;;) {
         PumpEvents();
-        const size_t running = Reap();
         const uint32_t now = m_clock.GetTickCount();
-        const bool full = m_setup.count != 0 && started >= m_setup.count;
-        const bool looking = !m_stopping && !full && (first || m_setup.watch || started == 0);
+        const bool looking = !m_stopping && !full() && (first || m_setup.watch || started == 0);
         if (looking && (first || now - lastLook >= kLookMs)) {
             lastLook = now;
             const std::vector<AttachedWriter> writers = ListWriters(m_platform, m_clock, false);
@@ -268,7 +267,7 @@ size_t Station::Run(const std::function<void()>& turn) {
                 const std::wstring place = WriterPlace(writer);
                 if (!present.insert(place).second) continue;
                 if (served.count(place) != 0) continue;
-                if (m_setup.count != 0 && started >= m_setup.count) break;
+                if (full()) break;
                 served.insert(place);
                 StartJob(writer);
                 ++started;
@@ -283,26 +282,16 @@ size_t Station::Run(const std::function<void()>& turn) {
             }
         }
         first = false;
+        // The jobs that ended are reported; the ones just started count as running.
+        const size_t running = Reap();
         if (running > 0) idleSince = now;
         if (turn) turn();
-        if (running == 0 && Reap() == 0) {
-            const bool anyRunning = [&] {
-                std::lock_guard<std::mutex> lock(m_jobsMutex);
-                for (auto& job : m_jobs) {
-                    if (!job->reaped) return true;
-                }
-                return false;
-            }();
-            if (!anyRunning) {
-                if (m_stopping || full) break;
-                if (!m_setup.watch) {
-                    if (started > 0) break;
-                    if (now - waitStart >= m_setup.waitMs) break;
-                }
-                if (m_setup.watch && m_setup.idleSeconds != 0 &&
-                    now - idleSince >= m_setup.idleSeconds * 1000) {
-                    break;
-                }
+        if (running == 0) {
+            if (m_stopping || full()) break;
+            if (!m_setup.watch && (started > 0 || now - waitStart >= m_setup.waitMs)) break;
+            if (m_setup.watch && m_setup.idleSeconds != 0 &&
+                now - idleSince >= m_setup.idleSeconds * 1000) {
+                break;
             }
         }
         // A pause on the station's clock (in virtual time it moves the time on which

@@ -5,9 +5,6 @@
 
 #include "common/ShownText.h"
 #include "common/Text.h"
-#include "configure/ControlFileReport.h"
-#include "upgrade/FirmwareDecoding.h"
-#include "upgrade/FirmwareReport.h"
 
 namespace vantrel {
 
@@ -18,26 +15,6 @@ OrderedJson TextOrNull(const std::wstring& text) {
 }
 
 }  // namespace
-
-std::vector<std::wstring> StationFileRefusal(const JobRequest& request,
-                                             std::vector<std::wstring>& warnings) {
-    if (request.kind == JobKind::Configure) {
-        const ControlInspection inspection = InspectControlFile(request.bytes, request.wideOptions);
-        if (inspection.valid) return {};
-        return {L"the control file '" + ShownPath(request.file) +
-                L"' is refused, no writer was touched: " + ShownText(inspection.error)};
-    }
-    const FirmwareCheck check =
-        DecodeFirmwareBytes(request.bytes.data(), request.bytes.size()).check;
-    if (check.Sound() || request.force) {
-        for (const std::wstring& line : NoteLines(check)) warnings.push_back(line);
-        return {};
-    }
-    std::vector<std::wstring> lines = {L"the firmware file '" + ShownPath(request.file) +
-                                       L"' is refused, no writer was touched (--force goes on):"};
-    for (const std::wstring& line : ProblemLines(check)) lines.push_back(L"  " + line);
-    return lines;
-}
 
 OrderedJson StationLogLine(const StationJobResult& job, const std::string& command,
                            const std::string& file, const std::string& sha256,

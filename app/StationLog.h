@@ -1,7 +1,6 @@
 #pragma once
-// What a station records: the check of its file before any writer is touched, and
-// the log line of each finished job (one JSON object), for traceability: which
-// writer got which file when, and how it went.
+// What a station records: the log line of each finished job (one JSON object), for traceability:
+// which writer got which file when, and how it went.
 
 #include <string>
 #include <vector>
@@ -10,11 +9,6 @@
 #include "common/Json.h"
 
 namespace vantrel {
-
-// The file checked once, as the job would check it: the lines of its refusal, none
-// when the job may use it. `warnings` gets what the check noted of a file it accepts.
-std::vector<std::wstring> StationFileRefusal(const JobRequest& request,
-                                             std::vector<std::wstring>& warnings);
 
 // The log line of a finished job, without its exit class ("exit"), which the front
 // end adds: time (UTC), location, path, command, file, its SHA-256, for a

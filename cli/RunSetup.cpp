@@ -5,6 +5,7 @@
 
 #include "cli/ResultOutput.h"
 #include "common/Console.h"
+#include "common/FileRead.h"
 #include "common/OutputFile.h"
 #include "common/ShownText.h"
 #include "common/Text.h"
@@ -70,6 +71,25 @@ bool CheckOutputs(const Options& options, const std::vector<std::wstring>& input
     }
     return std::all_of(refusals.begin(), refusals.end(),
                        [](const std::wstring& refusal) { return refusal.empty(); });
+}
+
+bool ReadJobRequest(const Options& options, JobRequest& request,
+                    std::vector<std::wstring>& refusal) {
+    std::wstring problem;
+    if (!ReadInputFile(options.file, request.bytes, problem)) {
+        UsageProblem(L"cannot read '" + ShownPath(options.file) + L"': " + problem);
+        return false;
+    }
+    request.kind = options.command == Command::Configure ? JobKind::Configure : JobKind::Upgrade;
+    request.file = options.file;
+    request.wideOptions = options.wideOptions;
+    request.force = options.force;
+    std::vector<std::wstring> warnings;
+    refusal = CheckJobFile(request, warnings);
+    for (const std::wstring& line : warnings) {
+        StandardError().Write(L"vantrel-cli: warning: " + line + L"\n");
+    }
+    return true;
 }
 
 std::unique_ptr<OsBackend> MakeCliBackend() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/JobRun.h"
 #include "cli/Options.h"
 #include "link/DeviceEvents.h"
 #include "link/OsBackend.h"
@@ -22,6 +23,13 @@ void UsageProblem(const std::wstring& text);
 // Checks the arguments that the run depends on and fills the options of the
 // simulated writers; false (after saying why) when one cannot be used.
 bool PrepareSimOptions(const Options& options, std::vector<sim::SimOptions>& writers);
+
+// The job of configure or upgrade: its file read once (the job uses these bytes,
+// not the file again) and checked, with what the check notes printed as warnings.
+// false (after saying why) when the file cannot be read; `refusal` holds the lines
+// of a file the job would refuse.
+bool ReadJobRequest(const Options& options, JobRequest& request,
+                    std::vector<std::wstring>& refusal);
 
 // The files the run reads: no output may be one of them.
 std::vector<std::wstring> RunInputs(const Options& options, bool needsFile);

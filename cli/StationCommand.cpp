@@ -12,7 +12,6 @@
 #include "cli/RunSetup.h"
 #include "cli/StationDisplay.h"
 #include "common/Console.h"
-#include "common/FileRead.h"
 #include "common/OutputFile.h"
 #include "common/Sha256.h"
 #include "common/ShownText.h"
@@ -27,23 +26,10 @@ namespace vantrel::cli {
 
 int RunStation(const Options& options) {
     InstallInterruptHandlers();
-    std::vector<uint8_t> bytes;
-    std::wstring problem;
-    if (!ReadInputFile(options.file, bytes, problem)) {
-        UsageProblem(L"cannot read '" + ShownPath(options.file) + L"': " + problem);
-        return kExitUsage;
-    }
     JobRequest request;
-    request.kind = options.command == Command::Configure ? JobKind::Configure : JobKind::Upgrade;
-    request.file = options.file;
-    request.bytes = bytes;
-    request.wideOptions = options.wideOptions;
-    request.force = options.force;
-    std::vector<std::wstring> warnings;
-    const std::vector<std::wstring> refusal = StationFileRefusal(request, warnings);
-    for (const std::wstring& line : warnings) {
-        StandardError().Write(L"vantrel-cli: warning: " + line + L"\n");
-    }
+    std::vector<std::wstring> refusal;
+    if (!ReadJobRequest(options, request, refusal)) return kExitUsage;
+    std::wstring problem;
     if (!refusal.empty()) {
         for (const std::wstring& line : refusal) UsageProblem(line);
         if (options.json) PrintFinalJson(EarlyEndJson(kExitFileRefused));
@@ -114,7 +100,7 @@ int RunStation(const Options& options) {
     ConsoleStream& out = options.json ? StandardError() : StandardOutput();
     StationDisplay display(out, out.IsTerminal(), options.verbosity == Verbosity::Quiet);
     const std::string file = ToUtf8(ShownPath(options.file));
-    const std::string sha256 = Sha256Hex(bytes);
+    const std::string sha256 = Sha256Hex(request.bytes);
     size_t succeeded = 0;
     std::vector<std::wstring> failed;
     bool logFailed = false;
@@ -127,23 +113,22 @@ int RunStation(const Options& options) {
     setup.count = options.count;
     setup.idleSeconds = options.idleSeconds;
     setup.waitMs = options.wait ? options.waitSeconds * 1000 : 0;
+    // Simulated writers by their index on the bus (sim-K); 0 for any other place.
+    auto simIndex = [&](const std::wstring& place) {
+        const int index = sim::SimWriter::IndexAt(place);
+        return bus && index >= 1 && index <= bus->Count() ? index : 0;
+    };
     setup.clockOf = [&](const std::wstring& place) -> IClock* {
-        if (writerClocks.empty() || place.rfind(L"sim-", 0) != 0) return nullptr;
-        uint32_t index = 0;
-        if (!ParseUint32(place.substr(4), index) || index < 1 || index > writerClocks.size()) {
-            return nullptr;
-        }
-        return writerClocks[index - 1].get();
+        const int index = simIndex(place);
+        return index == 0 || writerClocks.empty()
+                   ? nullptr
+                   : writerClocks[static_cast<size_t>(index - 1)].get();
     };
     if (bus) {
         setup.eventsOf = [&](const AttachedWriter& writer) -> std::unique_ptr<IDeviceEventSource> {
-            uint32_t index = 0;
-            if (writer.location.rfind(L"sim-", 0) != 0 ||
-                !ParseUint32(writer.location.substr(4), index) || index < 1 ||
-                index > static_cast<uint32_t>(bus->Count())) {
-                return nullptr;
-            }
-            return std::make_unique<sim::SimWriterEvents>(bus->Writer(static_cast<int>(index)));
+            const int index = simIndex(writer.location);
+            if (index == 0) return nullptr;
+            return std::make_unique<sim::SimWriterEvents>(bus->Writer(index));
         };
     }
     setup.listener = [&](const std::wstring& place, const std::wstring& text) {

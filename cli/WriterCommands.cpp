@@ -25,7 +25,6 @@
 #include "cli/RunSetup.h"
 #include "cli/StationCommand.h"
 #include "common/Console.h"
-#include "common/FileRead.h"
 #include "common/OutputFile.h"
 #include "common/ShownText.h"
 #include "common/Text.h"
@@ -38,22 +37,10 @@
 #include "protocol/WriterIdentity.h"
 #include "sim/SimBusOptions.h"
 #include "sim/SimWriterBus.h"
-#include "upgrade/FirmwareDecoding.h"
-#include "upgrade/FirmwareReport.h"
 
 namespace vantrel::cli {
 
 namespace {
-
-// What the upgrade's check noted that is no reason to refuse (data that is dropped
-// outside the image, records of no effect), for a file it accepts.
-void WarnAboutFirmware(const std::vector<uint8_t>& bytes, bool force) {
-    const FirmwareCheck check = DecodeFirmwareBytes(bytes.data(), bytes.size()).check;
-    if (!check.Sound() && !force) return;  // the job refuses it and says why
-    for (const std::wstring& line : NoteLines(check)) {
-        StandardError().Write(L"vantrel-cli: warning: " + line + L"\n");
-    }
-}
 
 ConsoleStream& TextStream(const Options& options) {
     return options.json ? StandardError() : StandardOutput();
@@ -112,16 +99,10 @@ int RunWriterCommand(const Options& options) {
     InstallInterruptHandlers();
     const bool needsFile =
         options.command == Command::Configure || options.command == Command::Upgrade;
-    // The file is read once, here: the job uses these bytes, not the file again.
-    std::vector<uint8_t> fileBytes;
-    if (needsFile) {
-        std::wstring problem;
-        if (!ReadInputFile(options.file, fileBytes, problem)) {
-            UsageProblem(L"cannot read '" + ShownPath(options.file) + L"': " + problem);
-            return kExitUsage;
-        }
-        if (options.command == Command::Upgrade) WarnAboutFirmware(fileBytes, options.force);
-    }
+    // A file the job refuses is refused by the job itself, with the dialog's texts.
+    JobRequest job;
+    std::vector<std::wstring> refusal;
+    if (needsFile && !ReadJobRequest(options, job, refusal)) return kExitUsage;
     std::vector<sim::SimOptions> simOptions;
     if (options.simulate && !PrepareSimOptions(options, simOptions)) return kExitUsage;
 
@@ -275,14 +256,7 @@ int RunWriterCommand(const Options& options) {
         if (options.command == Command::Status) {
             status = found ? kExitOk : kExitNoWriter;
         } else {
-            JobRequest request;
-            request.kind =
-                options.command == Command::Configure ? JobKind::Configure : JobKind::Upgrade;
-            request.file = options.file;
-            request.bytes = fileBytes;
-            request.wideOptions = options.wideOptions;
-            request.force = options.force;
-            const JobOutcome outcome = session->Run(request);
+            const JobOutcome outcome = session->Run(job);
             if (outcome == JobOutcome::NotBack) {
                 UsageProblem(L"the writer did not come back as its application within " +
                              std::to_wstring(kApplicationReturnMs / 1000) + L" s after the reset");
@@ -307,8 +281,7 @@ int RunWriterCommand(const Options& options) {
     if (!writers.empty() && DistinctWriters(writers) == 1) used = writers.front();
     if (selection && !selection->Location().empty()) used.location = selection->Location();
     if (bus) {
-        int usedIndex = 1;
-        if (used.location.rfind(L"sim-", 0) == 0) usedIndex = std::stoi(used.location.substr(4));
+        const int usedIndex = std::max(sim::SimWriter::IndexAt(used.location), 1);
         for (const std::wstring& text : options.simApromOut) {
             int index = 0;
             std::wstring file;

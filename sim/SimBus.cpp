@@ -59,6 +59,16 @@ std::wstring SimWriter::InterfacePath(int index, SimMode mode) {
 
 std::wstring SimWriter::LocationAt(int index) { return L"sim-" + std::to_wstring(index); }
 
+int SimWriter::IndexAt(const std::wstring& location) {
+    if (location.rfind(L"sim-", 0) != 0 || location.size() == 4 || location.size() > 8) return 0;
+    int index = 0;
+    for (size_t i = 4; i < location.size(); ++i) {
+        if (location[i] < L'0' || location[i] > L'9') return 0;
+        index = index * 10 + (location[i] - L'0');
+    }
+    return index;
+}
+
 const std::wstring& SimWriter::State::PathOf(SimMode which) {
     return which == SimMode::BootLoader ? bootLoaderPath : applicationPath;
 }

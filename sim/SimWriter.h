@@ -60,6 +60,8 @@ public:
     // `index`, and the location of that writer ("sim-<index>").
     static std::wstring InterfacePath(int index, SimMode mode);
     static std::wstring LocationAt(int index);
+    // The index of the writer at `location` ("sim-2": 2); 0 when it names none.
+    static int IndexAt(const std::wstring& location);
     int Index() const;
 
     // ---- Device events --------------------------------------------------------
